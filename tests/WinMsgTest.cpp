@@ -157,7 +157,7 @@ TEST_F(WinMsgTest, HungWindowGivesZeroAfterTheBoundAndWorksAgainLater) {
 TEST_F(WinMsgTest, StaleFilesAndForeignBytesAreHarmless) {
   // Files of a window whose process is gone: ignored and removed.
   const std::string folder = WindowFolder();
-  test::WriteBytes(folder + "/12345.win", std::string("999999\0" "1\0Ghost\0t\0", 19));
+  test::WriteBytes(folder + "/12345.win", std::string("999999\0" "1\0Ghost\0t\0", 17));
   {
     const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
     sockaddr_un addr{};
