@@ -135,6 +135,8 @@ TEST_F(StandinPlayerTest, PlaylistPlaybackAndTransport) {
   User(h, kRequestSetPosition, 99);
   EXPECT_EQ(User(h, kRequestPosition), 0);
 
+  EXPECT_EQ(User(h, kStandinRaiseWindow), 1);  // brings its window to the front
+
   // Emptying the list.
   User(h, kRequestClearPlaylist);
   EXPECT_EQ(User(h, kRequestPosition), 0);
