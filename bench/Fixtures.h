@@ -11,4 +11,10 @@ namespace kt::bench {
 // folders, "Artist - Title" names with umlauts and punctuation, tag parts.
 const TLineList& TrackLines(size_t count);
 
+// Folder lines of a large collection ("Baum.txt"): drive and network roots,
+// genre, artist and album folders (umlauts, letter-case variants, "CD 1" and
+// "CD 2" below some albums), each artist's folders together as a scan lists
+// them, now and then a folder twice.
+const TLineList& FolderLines(size_t count);
+
 }  // namespace kt::bench

@@ -31,6 +31,16 @@ class TLineList {
   std::string_view at(size_t i) const;
 
   void Append(std::string_view line);
+  // Appends a line that write(bytes) appends straight to the end of the
+  // buffer, without a temporary string per line; the LF after it is added
+  // here. The written bytes must not hold a CR or an LF.
+  template <class Write>
+  void AppendInPlace(Write&& write) {
+    const size_t start = bytes_.size();
+    write(bytes_);
+    spans_.push_back({start, bytes_.size() - start});
+    bytes_ += '\n';
+  }
   void Reserve(size_t lines, size_t bytes);
   void Clear();
 

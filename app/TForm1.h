@@ -1,0 +1,164 @@
+#pragma once
+// The main window: search field and buttons, the now-playing display with the
+// transport buttons, the folder tree and the result list, the hits line and
+// the play-position gauge; the dialog mechanism, caption buttons, function
+// keys and system menu. It owns the program's state for the whole run.
+
+#include "app/MainLayout.h"
+#include "app/TCaptionBar.h"
+#include "app/TCursorTable.h"
+#include "app/TDialogWindow.h"
+#include "app/TGauge.h"
+#include "catalog/Catalog.h"
+#include "catalog/FolderTree.h"
+#include "platform/DialogService.h"
+#include "platform/Paths.h"
+#include "platform/Registry.h"
+#include "platform/WinMsg.h"
+#include "player/PlayerLink.h"
+#include "search/Query.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QTimer>
+#include <QWidget>
+
+#include <filesystem>
+#include <memory>
+
+class QComboBox;
+class QListView;
+class QSplitter;
+class QTreeView;
+
+namespace kt {
+
+class TFolderTreeModel;
+class TResultList;
+class TSplash;
+
+// What the program is given from outside: its file, its folder's path mapping,
+// its dialogs and its registry.
+struct TAppServices {
+  std::filesystem::path ProgramFile;
+  TPathMapper* Paths = nullptr;
+  IDialogService* Dialogs = nullptr;
+  TRegistry* Registry = nullptr;
+};
+
+// System-menu entries appended to the main window's system menu.
+enum : int {
+  kMenuSeparator1 = 0xF200,
+  kMenuFullScreen = 0xF240,
+  kMenuPlayer = 0xF210,
+  kMenuVolume = 0xF220,
+  kMenuHelp = 0xF2A0,
+  kMenuSeparator2 = 0xF230,
+  kMenuAbout = 0xF260,
+  // The window's own commands.
+  kCommandMove = 0xF010,
+  kCommandMinimize = 0xF020,
+  kCommandClose = 0xF060,
+};
+
+class TForm1 : public QWidget {
+ public:
+  TForm1(const TAppServices& services, const QStringList& arguments);
+  ~TForm1() override;
+
+  // Start-up state.
+  bool NoWarn = false, NoPlayer = false, PartyMode = false, CloseAtStart = false;
+  std::string ProgramFolder;  // catalog form, with a trailing backslash
+  std::filesystem::path ProgramFolderNative;
+  std::string DesktopFolder;
+  size_t DatabaseSize = 0;
+  int DigitCount = 4;  // from the remote settings, once they exist
+  // The now-playing monitor's remembered title and play state.
+  std::string LastTitle = "$$$$$$", LastNextTitle = "$$$$$$";
+  int LastPlayState = -1;
+
+  TCatalog Catalog;
+  TPlayerLink Player;
+  TSearchHistory History;
+
+  // The windows the entry sequence creates after this one.
+  void SetSplash(TSplash* splash) { splash_ = splash; }
+  void AddDialog(TDialogWindow* dialog);
+  TDialogWindow* HelpWindow = nullptr;   // TForm13
+  TDialogWindow* AboutWindow = nullptr;  // TForm9
+
+  // Handlers.
+  void FormShow();
+  void FormResize();
+  void FitToWorkArea();
+  void ShowDialog(QWidget* dialog);
+  void CloseDialog(QWidget* dialog);
+  bool FormKeyDown(int key, Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons);
+  void SystemCommand(int id);
+  void AddSystemMenuEntries();
+  void Button1Click();
+  bool Edit1KeyDown(int key, Qt::KeyboardModifiers modifiers);
+  void Timer1Timer();
+  void Timer3Timer();
+  void Transport(uint64_t command);
+  void CaptionButton1Click() { Player.ShowPlayer(); }
+  void CaptionButton2Click() { TPlayerLink::ShowVolumeControl(); }
+  void CaptionButton3Click() {}  // the full-screen view arrives with its window
+  void CaptionButton4Click() { if (HelpWindow) ShowDialog(HelpWindow); }
+  // Track actions arrive with the player control; until then they do nothing.
+  void Abspielen1Click() {}
+  void Einreihen1Click() {}
+
+  // Components.
+  TCaptionBar* Caption = nullptr;
+  QWidget* Client = nullptr;
+  QFrame *Panel_ol, *Panel_or, *Panel_or2, *Panel_m, *Panel_ul, *Panel_ur;
+  QComboBox* Edit1;
+  QPushButton *Button1, *Button22, *Button23, *Button24, *Button2;
+  QLabel *Label1, *Label2, *Label3, *Label4, *Label5, *Label6, *Label7, *Label8, *Label9, *Label10, *Label11,
+      *Label12, *Label13;
+  QFrame *Bevel1, *Bevel2, *Bevel3, *Bevel4, *Bevel5, *Bevel6;
+  QLabel* Images[7];
+  QPushButton *WaPrev, *WaPlay, *WaPause, *WaStop, *WaNext;
+  QSplitter* Splitter1;
+  QTreeView* TreeView1;
+  QListView* ListBox2;
+  TGauge* Gauge1;
+  QTimer Timer1, Timer2, Timer3;
+  QMenu SystemMenu;
+  TResultList* Results = nullptr;
+  TFolderTreeModel* TreeModel = nullptr;
+  TCursorTable Cursors;
+  HWND Window = 0;  // this window's handle for other processes
+
+  const std::vector<QFrame*>& SixPanels() const { return panels_; }
+  QString CaptionText() const;
+  void SetHitsLine();
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void resizeEvent(QResizeEvent*) override;
+  void showEvent(QShowEvent*) override;
+  void closeEvent(QCloseEvent*) override;
+
+ private:
+  void FormCreate(const QStringList& arguments);
+  void EnvironmentCheck();
+  void BuildWindow();
+  void BuildFolderTree();
+  void LoadingProgress(size_t done, size_t total);
+  void FormClose();
+  int64_t HandleMessage(const TMessage& m);
+
+  TAppServices services_;
+  TSplash* splash_ = nullptr;
+  std::vector<QFrame*> panels_;
+  std::vector<TDialogWindow*> dialogs_;
+  bool shown_ = false;
+  bool closed_ = false;
+  bool waitingForPlayer_ = false;
+};
+
+}  // namespace kt
