@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <unordered_map>
 #include <utility>
 
 namespace kt {
@@ -157,45 +158,56 @@ void TFolderTree::Build(const TLineList& folders, const TProgress& progress) {
 void TFolderTree::Order() {
   const TCollator collator = TCollator::FolderTree();
 
-  // One sort key per node, all in one buffer. A top-level node sorts by its
+  // Sort keys, all in one buffer, made only for nodes that have siblings and
+  // once per distinct caption: a collection repeats its folder names ("CD 1",
+  // "Live", the genres) under many parents. A top-level node sorts by its
   // caption with the first byte moved to the end: d: as :d, so the ":" puts
   // every drive before every server, and a server srv as rvs.
   std::string keys;
-  std::vector<std::pair<size_t, size_t>> span(nodes_.size());
-  std::string rotated;
-  for (TFolderNode& node : nodes_) {
-    const size_t start = keys.size();
-    if (!node.Parent) {
-      const bool drive = node.Caption.find(':') != std::string::npos;
-      node.ImageIndex = node.SelectedIndex = drive ? fiDrive : fiServer;
-      rotated.assign(node.Caption);
-      if (!rotated.empty()) std::rotate(rotated.begin(), rotated.begin() + 1, rotated.end());
-      collator.AppendSortKey(rotated, keys);
-    } else {
-      collator.AppendSortKey(node.Caption, keys);
+  std::unordered_map<std::string_view, std::pair<size_t, size_t>> known;
+  auto keyOf = [&](std::string_view caption) {
+    auto [it, made] = known.try_emplace(caption, 0, 0);
+    if (made) {
+      const size_t start = keys.size();
+      collator.AppendSortKey(caption, keys);
+      it->second = {start, keys.size() - start};
     }
-    span[node.Id] = {start, keys.size() - start};
-  }
-  auto key = [&](const TFolderNode* n) { return std::string_view(keys).substr(span[n->Id].first, span[n->Id].second); };
+    return it->second;
+  };
 
   // Captions that differ in bytes can still collate equal (control bytes and
   // the soft hyphen are ignorable). Between those, the sort keeps the order in
   // which the folder list first named them, so the tree does not depend on
   // the sort algorithm.
   // Each level sorts (key, node) pairs, so a comparison touches only the two keys.
-  std::vector<std::pair<std::string_view, TFolderNode*>> sorting;
-  auto sortLevel = [&](std::vector<TFolderNode*>& level) {
+  std::vector<std::pair<std::pair<size_t, size_t>, TFolderNode*>> sorting;
+  auto sortLevel = [&](std::vector<TFolderNode*>& level, const std::vector<std::string>* rotated) {
     if (level.size() < 2) return;  // a single node keeps row 0
     sorting.clear();
-    for (TFolderNode* n : level) sorting.emplace_back(key(n), n);
-    std::stable_sort(sorting.begin(), sorting.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (size_t r = 0; r < level.size(); ++r)
+      sorting.emplace_back(keyOf(rotated ? std::string_view((*rotated)[r]) : std::string_view(level[r]->Caption)),
+                           level[r]);
+    const std::string_view all = keys;  // complete now: no key is made while sorting
+    std::stable_sort(sorting.begin(), sorting.end(), [&](const auto& a, const auto& b) {
+      return all.substr(a.first.first, a.first.second) < all.substr(b.first.first, b.first.second);
+    });
     for (size_t r = 0; r < level.size(); ++r) {
       level[r] = sorting[r].second;
       level[r]->Row = int(r);
     }
   };
-  sortLevel(roots_);
-  for (TFolderNode& node : nodes_) sortLevel(node.Children);
+
+  std::vector<std::string> rotated;
+  rotated.reserve(roots_.size());
+  for (TFolderNode* node : roots_) {
+    node->ImageIndex = node->SelectedIndex = node->Caption.find(':') != std::string::npos ? fiDrive : fiServer;
+    std::string r = node->Caption;
+    if (!r.empty()) std::rotate(r.begin(), r.begin() + 1, r.end());
+    rotated.push_back(std::move(r));
+  }
+  sortLevel(roots_, &rotated);
+  known.clear();  // the rotated captions are gone with this level
+  for (TFolderNode& node : nodes_) sortLevel(node.Children, nullptr);
 }
 
 std::string TFolderTree::PathOf(const TFolderNode* node) {
