@@ -3,6 +3,7 @@
 #include "app/QtDialogs.h"
 #include "app/TForm1.h"
 #include "app/TForm13.h"
+#include "app/TForm2.h"
 #include "app/TForm9.h"
 #include "app/TSplash.h"
 #include "platform/InstanceLock.h"
@@ -29,6 +30,9 @@ int main(int argc, char** argv) {
 
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Klangtruhe"));
+  QFont font(QStringLiteral("Liberation Sans"));  // in place of MS Sans Serif, 8 points
+  font.setPointSize(8);
+  QApplication::setFont(font);
   QApplication::setQuitOnLastWindowClosed(false);  // closing the main window ends the program
   kt::TQtDialogs dialogs(paths);
   kt::TRegistry registry;
@@ -41,10 +45,14 @@ int main(int argc, char** argv) {
     return 0;
   }
   kt::TSplash splash;
+  kt::TScan scan;  // the search-path dialog's run reports to it
+  kt::TForm2 searchPaths(form, scan);
   kt::TForm9 about(programFile);
   kt::TForm13 help;
   form.SetSplash(&splash);
   form.AboutWindow = &about;
+  form.SearchPathWindow = &searchPaths;
+  form.AddDialog(&searchPaths);
   form.HelpWindow = &help;
   form.AddDialog(&about);
   form.AddDialog(&help);

@@ -3,6 +3,7 @@
 #include "app/Artwork.h"
 #include "app/TSplash.h"
 #include "catalog/CatalogLoader.h"
+#include "catalog/IndexingRun.h"
 #include "catalog/FolderTreeModel.h"
 #include "platform/Cp1252.h"
 #include "player/PlayerInterface.h"
@@ -203,6 +204,7 @@ void TForm1::BuildWindow() {
   connect(&Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
   connect(&Timer3, &QTimer::timeout, this, [this] { Timer3Timer(); });
   connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+  connect(Button22, &QPushButton::clicked, this, [this] { Button22Click(); });
 
   Caption->SetCaption(CaptionText());
   Caption->OnGlyphButton = [this](int i) {
@@ -343,18 +345,27 @@ int64_t TForm1::HandleMessage(const TMessage& m) {
 
 void TForm1::SetHitsLine() { Label13->setText(FromCp1252(HitsLine(Results->size(), DatabaseSize))); }
 
-void TForm1::LoadingProgress(size_t done, size_t total) {
+void TForm1::LoadingProgress(size_t done, size_t total, TScan* scan) {
+  // Both gauges are set, whichever window shows; events are let through
+  // when a gauge moves.
+  bool moved = false;
   const int position = kt::LoadingProgress(done, total);
   if (splash_ && splash_->Gauge()->Position() != position) {
     splash_->Gauge()->SetPosition(position);
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    moved = true;
   }
+  const int stage3 = IndexingGaugePosition(kTreeStage, done, total);
+  if (scan && scan->Gauge()->Position() != stage3) {
+    scan->Gauge()->SetPosition(stage3);
+    moved = true;
+  }
+  if (moved) QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
-void TForm1::BuildFolderTree() {
+void TForm1::BuildFolderTree(TScan* scan) {
   // No selection is reported while the tree is built.
   TreeView1->setUpdatesEnabled(false);
-  TreeModel->Rebuild(Catalog.Folders, [this](size_t p, size_t n) { LoadingProgress(p, n); });
+  TreeModel->Rebuild(Catalog.Folders, [this, scan](size_t p, size_t n) { LoadingProgress(p, n, scan); });
   TreeView1->setUpdatesEnabled(true);
 }
 

@@ -37,6 +37,7 @@ namespace kt {
 
 class TFolderTreeModel;
 class TResultList;
+class TScan;
 class TSplash;
 
 // What the program is given from outside: its file, its folder's path mapping,
@@ -88,6 +89,7 @@ class TForm1 : public QWidget {
   void AddDialog(TDialogWindow* dialog);
   TDialogWindow* HelpWindow = nullptr;   // TForm13
   TDialogWindow* AboutWindow = nullptr;  // TForm9
+  TDialogWindow* SearchPathWindow = nullptr;  // TForm2
 
   // Handlers.
   void FormShow();
@@ -107,6 +109,7 @@ class TForm1 : public QWidget {
   void CaptionButton2Click() { TPlayerLink::ShowVolumeControl(); }
   void CaptionButton3Click() {}  // the full-screen view arrives with its window
   void CaptionButton4Click() { if (HelpWindow) ShowDialog(HelpWindow); }
+  void Button22Click() { if (SearchPathWindow) ShowDialog(SearchPathWindow); }
   // Track actions arrive with the player control; until then they do nothing.
   void Abspielen1Click() {}
   void Einreihen1Click() {}
@@ -136,6 +139,10 @@ class TForm1 : public QWidget {
   const std::vector<QFrame*>& SixPanels() const { return panels_; }
   QString CaptionText() const;
   void SetHitsLine();
+  const TAppServices& services() const { return services_; }
+  // Rebuilds the tree from the folder list; progress goes to the splash
+  // and, during an indexing run, to its window as the run's last stage.
+  void BuildFolderTree(TScan* scan = nullptr);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -147,8 +154,7 @@ class TForm1 : public QWidget {
   void FormCreate(const QStringList& arguments);
   void EnvironmentCheck();
   void BuildWindow();
-  void BuildFolderTree();
-  void LoadingProgress(size_t done, size_t total);
+  void LoadingProgress(size_t done, size_t total, TScan* scan);
   void FormClose();
   int64_t HandleMessage(const TMessage& m);
 

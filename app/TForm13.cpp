@@ -84,6 +84,9 @@ QStringList TForm13::SectionLines(int section) {
 
 TForm13::TForm13() {
   setObjectName(QStringLiteral("TForm13"));
+  QFont font(QStringLiteral("Liberation Sans"));
+  font.setPointSize(8);
+  setFont(font);
   setWindowTitle(QStringLiteral("Hilfe..."));
   setFixedSize(433, 539);
   setAutoFillBackground(true);

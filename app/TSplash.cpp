@@ -48,3 +48,12 @@ TSplash::TSplash() : TProgressSplash(QStringLiteral("Datenbank wird geladen...")
 }
 
 }  // namespace kt
+
+namespace kt {
+
+TScan::TScan() : TProgressSplash(QStringLiteral("Index wird erzeugt..."), 205, 27) {
+  setObjectName(QStringLiteral("TScan"));
+  Gauge()->SetRange(0, 10000);
+}
+
+}  // namespace kt

@@ -32,4 +32,10 @@ class TSplash : public TProgressSplash {
   TSplash();
 };
 
+// The indexing run's progress window.
+class TScan : public TProgressSplash {
+ public:
+  TScan();
+};
+
 }  // namespace kt

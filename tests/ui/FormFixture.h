@@ -4,6 +4,7 @@
 
 #include "app/TForm1.h"
 #include "app/TForm13.h"
+#include "app/TForm2.h"
 #include "app/TForm9.h"
 #include "app/TSplash.h"
 #include "catalog/CatalogFiles.h"
@@ -31,6 +32,7 @@ class FormFixture : public ::testing::Test {
     registry = std::make_unique<TRegistry>(tmp / "registry.reg");
   }
   void TearDown() override {
+    searchPaths.reset();
     form.reset();
     unsetenv("KLANGTRUHE_RUNTIME_DIR");
   }
@@ -49,6 +51,10 @@ class FormFixture : public ::testing::Test {
     splash = std::make_unique<TSplash>();
     help = std::make_unique<TForm13>();
     about = std::make_unique<TForm9>(folder / "klangtruhe");
+    scan = std::make_unique<TScan>();
+    searchPaths = std::make_unique<TForm2>(*form, *scan);
+    form->SearchPathWindow = searchPaths.get();
+    form->AddDialog(searchPaths.get());
     form->SetSplash(splash.get());
     form->HelpWindow = help.get();
     form->AboutWindow = about.get();
@@ -78,6 +84,8 @@ class FormFixture : public ::testing::Test {
   std::unique_ptr<TSplash> splash;
   std::unique_ptr<TForm13> help;
   std::unique_ptr<TForm9> about;
+  std::unique_ptr<TScan> scan;
+  std::unique_ptr<TForm2> searchPaths;
 };
 
 }  // namespace kt::test
