@@ -139,25 +139,6 @@ size_t ReadTree(const std::string& dir) {
   return tags;
 }
 
-size_t ListTree(const std::string& dir) {
-  DIR* d = ::opendir(dir.c_str());
-  if (!d) return 0;
-  size_t n = 0;
-  std::vector<std::string> folders;
-  while (const dirent* e = ::readdir(d)) {
-    if (e->d_name[0] == '.') continue;
-    if (e->d_type == DT_DIR) { folders.push_back(dir + "/" + e->d_name); continue; }
-    ++n;
-  }
-  ::closedir(d);
-  for (const std::string& f : folders) n += ListTree(f);
-  return n;
-}
-void BM_ListOnly(benchmark::State& state) {
-  const std::string root = Collection().music().string();
-  for (auto _ : state) benchmark::DoNotOptimize(ListTree(root));
-}
-BENCHMARK(BM_ListOnly)->Unit(benchmark::kMillisecond)->UseRealTime();
 void BM_BareTreeRead(benchmark::State& state) {
   const std::string root = Collection().music().string();
   size_t tags = 0;

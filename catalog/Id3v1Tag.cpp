@@ -31,9 +31,11 @@ TId3v1Tag ParseId3v1Tag(std::string_view last128) {
   return TId3v1Tag{Field(block, kArtistAt), Field(block, kTitleAt)};
 }
 
-TId3v1Tag ReadId3v1Tag(const std::filesystem::path& nativeFile) {
+TId3v1Tag ReadId3v1Tag(const std::filesystem::path& nativeFile) { return ReadId3v1TagAt(AT_FDCWD, nativeFile.c_str()); }
+
+TId3v1Tag ReadId3v1TagAt(int folderFd, const char* name) {
   // Non-blocking, so a pipe or device that carries an MP3's name cannot hang the scan.
-  const int fd = ::open(nativeFile.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  const int fd = ::openat(folderFd, name, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return {};
   char block[kId3v1Size];
   ssize_t n = -1;

@@ -34,5 +34,7 @@ TId3v1Tag ParseId3v1Tag(std::string_view last128);
 // The tag of a file, from one positioned read of its last 128 bytes. A file
 // that cannot be opened or read, or is shorter than 128 bytes, has no tag.
 TId3v1Tag ReadId3v1Tag(const std::filesystem::path& nativeFile);
+// The same for a file named relative to an open folder (AT_FDCWD: the current one).
+TId3v1Tag ReadId3v1TagAt(int folderFd, const char* name);
 
 }  // namespace kt

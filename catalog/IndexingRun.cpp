@@ -16,9 +16,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
-#include <chrono>
-#include <cstdio>
-static double NowMs(){return std::chrono::duration<double,std::milli>(std::chrono::steady_clock::now().time_since_epoch()).count();}
 
 namespace kt {
 namespace {
@@ -50,6 +47,9 @@ bool CatalogPathStartsAt(std::string_view lower, size_t j) {
 
 // The shortest key a relabelling can look for: "d:", "\", the separator, ".mp3".
 constexpr size_t kShortestKey = 8;
+
+// " [", artist, " - ", title, "]" with both fields full (30 bytes each).
+constexpr size_t kLongestTagPart = 2 + 30 + 3 + 30 + 1;
 
 // A key the relabel index answers: it begins like a catalog path and ends in ".mp3".
 bool IndexableKey(std::string_view lowerKey) {
@@ -114,13 +114,16 @@ int IndexingGaugePosition(int stage, size_t done, size_t total) {
 class TWorkingTrackList::TRelabelIndex {
  public:
   void Add(const TWorkingTrackList& list, uint32_t line) {
-    const std::string_view rest = list.Rest(line);
-    if (!rest.empty() && rest[0] == ':') {
+    const std::string_view folder = list.Folder(line);
+    if (!folder.empty() && folder[0] == ':') {
       irregular_.push_back(line);
       return;
     }
     lower_.clear();
-    AppendLower(rest, lower_);
+    AppendLower(folder, lower_);
+    lower_ += '\\';
+    lower_ += kSeparator;
+    AppendLower(list.Name(line), lower_);
     const std::string_view s = lower_;
     starts_.clear();
     ends_.clear();
@@ -179,7 +182,7 @@ class TWorkingTrackList::TRelabelIndex {
     bits_ = old.empty() ? 12 : bits_ + 1;
     slots_.assign(size_t(1) << bits_, TSlot{0, kEmpty});
     mask_ = slots_.size() - 1;
-    // Find looks at every slot of a chain, so the order of the chains does not matter.
+    // Find looks at every slot of a chain, so the order within the chains does not matter.
     for (const TSlot& s : old) {
       if (s.line == kEmpty) continue;
       size_t pos = Position(s.tag);
@@ -197,20 +200,24 @@ class TWorkingTrackList::TRelabelIndex {
 };
 
 TWorkingTrackList::TWorkingTrackList() = default;
-void TWorkingTrackList::Reserve() { bytes_.reserve(16<<20); lines_.reserve(200000); }
 TWorkingTrackList::~TWorkingTrackList() = default;
 
 void TWorkingTrackList::Append(char letter, std::string_view folder, std::string_view name) {
-  TLine line;
-  line.offset = bytes_.size();
-  line.separator = uint32_t(folder.size() + 1);
-  line.length = uint32_t(folder.size() + 2 + name.size());
-  line.letter = letter;
-  bytes_.append(folder);
-  bytes_ += '\\';
-  bytes_ += kSeparator;
-  bytes_.append(name);
-  lines_.push_back(line);
+  // The lines of one folder come one after another, so the last folder is tried first.
+  uint32_t id = lastFolder_;
+  if (id == UINT32_MAX || folders_[id] != folder) {
+    if (auto it = folderIds_.find(folder); it != folderIds_.end()) {
+      id = it->second;
+    } else {
+      id = uint32_t(folders_.size());
+      folders_.emplace_back(folder);
+      folderIds_.emplace(folders_.back(), id);
+    }
+    lastFolder_ = id;
+  }
+  lines_.push_back({names_.size(), uint32_t(name.size()), id});
+  letters_.push_back(letter);
+  names_.append(name);
   if (index_) index_->Add(*this, uint32_t(lines_.size() - 1));
 }
 
@@ -231,17 +238,31 @@ bool TWorkingTrackList::Relabel(char letter, std::string_view folder, std::strin
     hit = FindLiterally(key_);
   }
   if (hit != npos) {
-    lines_[hit].letter = letter;
+    letters_[hit] = letter;
     return false;
   }
   Append(letter, folder, name);
   return true;
 }
 
+void TWorkingTrackList::AppendRest(size_t i, std::string& out) const {
+  out += Folder(i);
+  out += '\\';
+  out += kSeparator;
+  out += Name(i);
+}
+
+void TWorkingTrackList::AppendLowerLine(size_t i, std::string& out) const {
+  out += AsciiLower(letters_[i]);
+  AppendLower(Folder(i), out);
+  out += '\\';
+  out += kSeparator;
+  AppendLower(Name(i), out);
+}
+
 bool TWorkingTrackList::Contains(size_t i, std::string_view lowerKey, std::string& scratch) const {
   scratch.clear();
-  scratch += AsciiLower(lines_[i].letter);
-  AppendLower(Rest(i), scratch);
+  AppendLowerLine(i, scratch);
   return ::memmem(scratch.data(), scratch.size(), lowerKey.data(), lowerKey.size()) != nullptr;
 }
 
@@ -252,72 +273,167 @@ size_t TWorkingTrackList::FindLiterally(std::string_view lowerKey) {
 }
 
 std::string TWorkingTrackList::Line(size_t i) const {
-  std::string line(1, lines_[i].letter);
-  line += Rest(i);
+  std::string line(1, letters_[i]);
+  AppendRest(i, line);
   return line;
 }
 
-std::string TWorkingTrackList::TrackPath(size_t i) const {
-  const std::string_view rest = Rest(i);
-  const size_t sep = lines_[i].separator;
-  std::string path;
-  path.reserve(rest.size() - 1);
-  path.append(rest.substr(0, sep));
-  path.append(rest.substr(sep + 1));
-  return path;
+void TWorkingTrackList::AppendTrackPath(size_t i, std::string& out) const {
+  out += Folder(i);
+  out += '\\';
+  out += Name(i);
 }
 
-// Inserting each line into a sorted list by binary search and dropping a line
-// that compares equal to one already there leaves, of every set of equal
-// lines, the first one, in ascending order: a stable sort that keeps the
-// first of equal sort keys gives the same list. A "C" line never equals an
-// "A" or "B" line (the letters differ at the first, primary level), so
-// dropping the "C" lines before sorting changes nothing for the others.
-std::vector<uint32_t> TWorkingTrackList::SortAndMerge(const TCollator& collator) const {
-  double ts = NowMs(); std::fprintf(stderr, "sort start %.1f\n", ts);
-  std::vector<uint32_t> lines;
-  lines.reserve(lines_.size());
-  for (size_t i = 0; i < lines_.size(); ++i)
-    if (lines_[i].letter != 'C') lines.push_back(uint32_t(i));
+// ---------------------------------------------------------------------------
+// Sorting and merging.
+//
+// The literal rule inserts each line into a sorted list by binary search and
+// drops a line that compares equal to one already there. That leaves, of
+// every set of equal lines, the first one, in ascending order: a stable sort
+// that keeps the first of equal sort keys gives the same list. A "C" line
+// never equals an "A" or "B" line (the letters differ at the first, primary
+// level), so dropping the "C" lines first changes nothing for the others.
+//
+// Sort keys of whole lines are the expensive part, and most of a line is its
+// folder. Lines of one folder with one letter (a group) share everything up
+// to and including the separator, and two texts with a common beginning
+// compare as their remainders do (the collation of Windows-1252 text has no
+// contractions or combining marks that could reach across), so a group is
+// sorted by the keys of its file names alone. Groups are then put in the
+// order of their first lines (whole-line keys of each group's first and last
+// line); a group whose first line does not come after the last line of the
+// groups before it overlaps them (a subfolder named like "Zappa" among the
+// files of its parent, whose separator sorts like a "Z", or the same folder
+// with another letter case), and such a cluster of groups is sorted and
+// merged again by whole-line keys.
+class TWorkingTrackList::TSorter {
+ public:
+  TSorter(const TWorkingTrackList& list, const TCollator& collator) : list_(list), collator_(collator) {}
 
-  std::string keys;
-  std::vector<size_t> keyAt(lines.size() + 1);
-  std::string line;
-  for (size_t k = 0; k < lines.size(); ++k) {
-    line.assign(1, lines_[lines[k]].letter);
-    line += Rest(lines[k]);
-    keyAt[k] = keys.size();
-    collator.AppendSortKey(line, keys);
+  void AppendLineKey(uint32_t line, std::string& out) {
+    scratch_.assign(1, list_.letters_[line]);
+    list_.AppendRest(line, scratch_);
+    collator_.AppendSortKey(scratch_, out);
   }
-  keyAt[lines.size()] = keys.size();
-  double tk = NowMs();
-  const auto key = [&](uint32_t k) { return std::string_view(keys.data() + keyAt[k], keyAt[k + 1] - keyAt[k]); };
+  void AppendNameKey(uint32_t line, std::string& out) { collator_.AppendSortKey(list_.Name(line), out); }
 
-  // Sorting runs over the first eight key bytes (big-endian, so they compare
-  // as the bytes do) and goes to the whole keys only for equal beginnings.
+  // Sorts the lines by their keys, equal keys by position, and keeps only
+  // the first of each run of equal keys.
+  template <class MakeKey>
+  void SortKeepFirst(std::vector<uint32_t>& lines, MakeKey makeKey) {
+    keys_.clear();
+    keyAt_.resize(lines.size() + 1);
+    for (size_t k = 0; k < lines.size(); ++k) {
+      keyAt_[k] = keys_.size();
+      makeKey(lines[k], keys_);
+    }
+    keyAt_[lines.size()] = keys_.size();
+    // The first eight key bytes, big-endian, decide most comparisons.
+    items_.resize(lines.size());
+    for (size_t k = 0; k < lines.size(); ++k) {
+      const std::string_view kv = Key(k);
+      uint64_t head = 0;
+      for (size_t b = 0; b < 8; ++b) head = (head << 8) | (b < kv.size() ? uint8_t(kv[b]) : 0u);
+      items_[k] = {head, lines[k], uint32_t(k)};
+    }
+    std::sort(items_.begin(), items_.end(), [&](const TItem& a, const TItem& b) {
+      if (a.head != b.head) return a.head < b.head;
+      const int c = Key(a.k).compare(Key(b.k));
+      return c != 0 ? c < 0 : a.line < b.line;
+    });
+    lines.clear();
+    for (size_t n = 0; n < items_.size(); ++n)
+      if (n == 0 || Key(items_[n].k) != Key(items_[n - 1].k)) lines.push_back(items_[n].line);
+  }
+
+ private:
   struct TItem {
     uint64_t head;
-    uint32_t k;
+    uint32_t line, k;
   };
-  std::vector<TItem> items(lines.size());
-  for (size_t k = 0; k < lines.size(); ++k) {
-    const std::string_view kv = key(uint32_t(k));
-    uint64_t head = 0;
-    for (size_t b = 0; b < 8; ++b) head = (head << 8) | (b < kv.size() ? uint8_t(kv[b]) : 0u);
-    items[k] = {head, uint32_t(k)};
-  }
-  std::sort(items.begin(), items.end(), [&](const TItem& a, const TItem& b) {
-    if (a.head != b.head) return a.head < b.head;
-    const int c = key(a.k).compare(key(b.k));
-    return c != 0 ? c < 0 : a.k < b.k;
-  });
+  std::string_view Key(size_t k) const { return std::string_view(keys_).substr(keyAt_[k], keyAt_[k + 1] - keyAt_[k]); }
 
-  std::fprintf(stderr, "sort: keys done at %.1f, sorted after %.1f more\n", tk, NowMs() - tk);
-  std::vector<uint32_t> order;
-  order.reserve(items.size());
-  for (size_t n = 0; n < items.size(); ++n)
-    if (n == 0 || key(items[n].k) != key(items[n - 1].k)) order.push_back(lines[items[n].k]);
-  return order;
+  const TWorkingTrackList& list_;
+  const TCollator& collator_;
+  std::string keys_, scratch_;
+  std::vector<size_t> keyAt_;
+  std::vector<TItem> items_;
+};
+
+std::vector<uint32_t> TWorkingTrackList::SortAndMerge(const TCollator& collator) const {
+  TSorter sorter(*this, collator);
+  const auto byName = [&](uint32_t line, std::string& out) { sorter.AppendNameKey(line, out); };
+  const auto byLine = [&](uint32_t line, std::string& out) { sorter.AppendLineKey(line, out); };
+
+  // The lines of each folder, "C" lines left out, in list order.
+  const size_t folderCount = folders_.size();
+  std::vector<uint32_t> folderStart(folderCount + 1, 0);
+  for (size_t i = 0; i < lines_.size(); ++i)
+    if (letters_[i] != 'C') ++folderStart[lines_[i].folder + 1];
+  for (size_t f = 0; f < folderCount; ++f) folderStart[f + 1] += folderStart[f];
+  std::vector<uint32_t> byFolder(folderStart[folderCount]);
+  {
+    std::vector<uint32_t> next(folderStart.begin(), folderStart.end() - 1);
+    for (size_t i = 0; i < lines_.size(); ++i)
+      if (letters_[i] != 'C') byFolder[next[lines_[i].folder]++] = uint32_t(i);
+  }
+
+  // Each group sorted and merged by file names; its lines go to kept.
+  struct TGroup {
+    size_t begin, end;  // in kept
+    std::string first, last;  // whole-line keys of its first and last line
+  };
+  std::vector<uint32_t> kept, group;
+  kept.reserve(byFolder.size());
+  std::vector<TGroup> groups;
+  const auto letterOf = [&](uint32_t line) { return letters_[line]; };
+  for (size_t f = 0; f < folderCount; ++f) {
+    const auto begin = byFolder.begin() + folderStart[f], end = byFolder.begin() + folderStart[f + 1];
+    if (begin == end) continue;
+    if (std::any_of(begin, end, [&](uint32_t line) { return letterOf(line) != letterOf(*begin); }))
+      std::stable_sort(begin, end, [&](uint32_t a, uint32_t b) { return letterOf(a) < letterOf(b); });
+    for (auto run = begin; run != end;) {
+      const auto runEnd = std::find_if(run, end, [&](uint32_t line) { return letterOf(line) != letterOf(*run); });
+      group.assign(run, runEnd);
+      sorter.SortKeepFirst(group, byName);
+      TGroup g{kept.size(), kept.size() + group.size(), {}, {}};
+      sorter.AppendLineKey(group.front(), g.first);
+      sorter.AppendLineKey(group.back(), g.last);
+      kept.insert(kept.end(), group.begin(), group.end());
+      groups.push_back(std::move(g));
+      run = runEnd;
+    }
+  }
+
+  // The groups in the order of their first lines, overlapping ones in clusters.
+  std::vector<uint32_t> order(groups.size());
+  std::iota(order.begin(), order.end(), 0u);
+  std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
+    const int c = groups[a].first.compare(groups[b].first);
+    return c != 0 ? c < 0 : a < b;
+  });
+  std::vector<uint32_t> result;
+  result.reserve(kept.size());
+  for (size_t c = 0; c < order.size();) {
+    std::string_view top = groups[order[c]].last;
+    size_t d = c + 1;
+    for (; d < order.size() && groups[order[d]].first.compare(top) <= 0; ++d)
+      if (groups[order[d]].last.compare(top) > 0) top = groups[order[d]].last;
+    if (d == c + 1) {
+      const TGroup& g = groups[order[c]];
+      result.insert(result.end(), kept.begin() + long(g.begin), kept.begin() + long(g.end));
+    } else {
+      group.clear();
+      for (size_t k = c; k < d; ++k) {
+        const TGroup& g = groups[order[k]];
+        group.insert(group.end(), kept.begin() + long(g.begin), kept.begin() + long(g.end));
+      }
+      sorter.SortKeepFirst(group, byLine);
+      result.insert(result.end(), group.begin(), group.end());
+    }
+    c = d;
+  }
+  return result;
 }
 
 // ---------------------------------------------------------------------------
@@ -326,13 +442,15 @@ std::vector<uint32_t> TWorkingTrackList::SortAndMerge(const TCollator& collator)
 namespace {
 
 // The catalog form of a native name: pure ASCII stays as it is.
+bool IsAscii(std::string_view s) {
+  for (unsigned char c : s)
+    if (c >= 0x80) return false;
+  return true;
+}
+
 void AppendCatalogName(std::string_view native, std::string& out) {
-  for (unsigned char c : native)
-    if (c >= 0x80) {
-      out += Utf8ToCp1252(native);
-      return;
-    }
-  out.append(native);
+  if (IsAscii(native)) out.append(native);
+  else out += Utf8ToCp1252(native);
 }
 
 // Whether a directory entry of a type the listing could not tell, or a link,
@@ -350,7 +468,10 @@ bool IsFolderEntry(int dirFd, const char* name, unsigned char type) {
 class TScanner {
  public:
   TScanner(TWorkingTrackList& tracks, TLineList& folders, const TIndexingSink& sink)
-      : tracks_(tracks), folders_(folders), sink_(sink) { if (getenv("KT_RES")) { files_.reserve(200000); nativeNames_.reserve(8<<20); tracks_.Reserve(); } }
+      : tracks_(tracks), folders_(folders), sink_(sink) {}
+  ~TScanner() {
+    if (folderFd_ >= 0) ::close(folderFd_);
+  }
 
   void ScanEntry(std::string_view catalogPath, const std::filesystem::path& native, char letter, bool isSubEntry) {
     catalog_.assign(catalogPath);
@@ -359,10 +480,11 @@ class TScanner {
   }
 
   // The tag of the file behind working line i. The file is opened relative
-  // to its folder, kept open while the lines of one folder follow each other
-  // (as they do in index order), so each open resolves one name instead of a
-  // whole path; the read is ReadId3v1Tag's: one positioned read of the last
-  // 128 bytes, non-blocking, so a pipe with an MP3's name cannot hang the run.
+  // to its folder, which stays open while the lines of one folder follow each
+  // other (as they do in index order), so an open resolves one name rather
+  // than a whole path; the read is ReadId3v1TagAt's: non-blocking (a pipe with
+  // an MP3's name cannot hang the run) and one positioned read of the last
+  // 128 bytes.
   TId3v1Tag ReadTag(size_t line) {
     const TFile& f = files_[line];
     if (f.folder != openFolder_) {
@@ -371,24 +493,9 @@ class TScanner {
       openFolder_ = f.folder;
     }
     if (folderFd_ < 0) return {};
-    name_.assign(nativeNames_, f.nameAt, f.nameLength);
-    const int fd = ::openat(folderFd_, name_.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return {};
-    char block[kId3v1Size];
-    ssize_t n = -1;
-    struct stat st{};
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size >= off_t(kId3v1Size)) {
-      do {
-        n = ::pread(fd, block, sizeof block, st.st_size - off_t(kId3v1Size));
-      } while (n < 0 && errno == EINTR);
-    }
-    ::close(fd);
-    if (n != ssize_t(kId3v1Size)) return {};
-    return ParseId3v1Tag(std::string_view(block, sizeof block));
-  }
-
-  ~TScanner() {
-    if (folderFd_ >= 0) ::close(folderFd_);
+    if (f.nameAt == kCatalogName) name_.assign(tracks_.Name(line));
+    else name_.assign(nativeNames_, f.nameAt, f.nameLength);
+    return ReadId3v1TagAt(folderFd_, name_.c_str());
   }
 
  private:
@@ -397,11 +504,12 @@ class TScanner {
     bool folder;
   };
   struct TFile {
-    uint32_t folder;  // in nativeFolders_
+    uint64_t nameAt;  // in nativeNames_, or kCatalogName: the same as the line's name
     uint32_t nameLength;
-    uint64_t nameAt;  // in nativeNames_
+    uint32_t folder;  // in nativeFolders_
   };
   static constexpr uint32_t kNoFolder = UINT32_MAX;
+  static constexpr uint64_t kCatalogName = UINT64_MAX;
 
   // ScanFolder on catalog_ (catalog form) and native_ (the same folder on disk).
   void Scan(char letter, bool isSubEntry) {
@@ -459,10 +567,10 @@ class TScanner {
         native_.resize(nativeLength);
         continue;
       }
-      static const bool skip = getenv("KT_SKIP") != nullptr;
-      if (skip) continue;
+      const bool ascii = IsAscii(native);
       name_.clear();
-      AppendCatalogName(native, name_);
+      if (ascii) name_.append(native);
+      else name_ += Utf8ToCp1252(native);
       if (isSubEntry) {
         if (!tracks_.Relabel(letter, catalog_, name_)) continue;
       } else {
@@ -472,8 +580,12 @@ class TScanner {
         folderId = uint32_t(nativeFolders_.size());
         nativeFolders_.push_back(native_);
       }
-      files_.push_back({folderId, uint32_t(native.size()), nativeNames_.size()});
-      nativeNames_.append(native);
+      if (ascii) {
+        files_.push_back({kCatalogName, 0, folderId});
+      } else {
+        files_.push_back({nativeNames_.size(), uint32_t(native.size()), folderId});
+        nativeNames_.append(native);
+      }
     }
     inside_.pop_back();
   }
@@ -485,7 +597,7 @@ class TScanner {
   std::vector<std::pair<dev_t, ino_t>> inside_;  // the folders on the current path
   std::vector<std::string> nativeFolders_;
   std::vector<TFile> files_;  // parallel to the working lines
-  std::string nativeNames_;
+  std::string nativeNames_;   // the native names that differ from the catalog's
   uint32_t openFolder_ = kNoFolder;
   int folderFd_ = -1;
 };
@@ -515,7 +627,6 @@ void BuildTrackAndFolderLists(const std::vector<TSearchPath>& paths, const TPath
     if (sink.Progress) sink.Progress(IndexingGaugePosition(stage, done, total));
   };
 
-  double t0 = NowMs();
   // Stage 1: the scan.
   TWorkingTrackList work;
   TScanner scanner(work, catalog.Folders, sink);
@@ -527,18 +638,19 @@ void BuildTrackAndFolderLists(const std::vector<TSearchPath>& paths, const TPath
     progress(kScanStage, i + 1, paths.size());
   }
 
-  double t1 = NowMs();
   // Sort, merge and strip.
   const std::vector<uint32_t> order = work.SortAndMerge(TCollator::CaseBlind());
-  double t2 = NowMs();
 
-  // Stage 2: the tags.
+  // Stage 2: the tags. Room for the longest tag parts up front, so the
+  // buffer of a million lines is never copied while it grows.
   TLineList& tracks = catalog.Tracks;
+  size_t room = 0;
+  for (uint32_t line : order) room += work.TrackPathLength(line) + kLongestTagPart;
+  tracks.Reserve(order.size(), room);
   for (size_t k = 0; k < order.size(); ++k) {
     const TId3v1Tag tag = scanner.ReadTag(order[k]);
-    const std::string path = work.TrackPath(order[k]);
     tracks.AppendInPlace([&](std::string& out) {
-      out += path;
+      work.AppendTrackPath(order[k], out);
       out += " [";
       out += tag.Artist;
       out += " - ";
@@ -547,8 +659,6 @@ void BuildTrackAndFolderLists(const std::vector<TSearchPath>& paths, const TPath
     });
     progress(kTagStage, k + 1, order.size());
   }
-  double t3 = NowMs();
-  std::fprintf(stderr, "scan %.1f sort %.1f tags %.1f\n", t1-t0, t2-t1, t3-t2);
 }
 
 TIndexingResult RunIndexingSteps(const std::vector<TSearchPath>& paths, const TPathMapper& mapper,

@@ -1,8 +1,8 @@
 #pragma once
 // The indexing run: from the search-path list to a new catalog.
 //
-// The search-path dialog (and the batch indexer klangtruhe-index) start it
-// after saving nothing themselves: RunIndexingSteps writes "Pfade.txt",
+// The search-path dialog and the batch indexer klangtruhe-index both start it
+// through RunIndexingSteps, which writes "Pfade.txt",
 // scans every entry's folder for MP3 files, applies the entries' modes,
 // sorts the tracks into index-number order, reads each file's ID3v1 tag,
 // writes "Index.txt", "Baum.txt" and the two printable RTF catalogs into the
@@ -20,12 +20,14 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <unordered_map>
 #include <vector>
 
 namespace kt {
@@ -90,7 +92,8 @@ void BuildTrackAndFolderLists(const std::vector<TSearchPath>& paths, const TPath
 //   and "Baum.txt"; 9 "WinLIRC Baum.rtf" (tree template) and "WinLIRC
 //   Index.rtf" (index template) from the print lists; 10 the search keys.
 // A file that cannot be written is listed in the result and the run goes on;
-// the catalog in memory is complete and consistent in any case.
+// the catalog in memory is complete and consistent in any case. Throws
+// std::runtime_error only when ICU has no German collation.
 TIndexingResult RunIndexingSteps(const std::vector<TSearchPath>& paths, const TPathMapper& mapper,
                                  const std::filesystem::path& programFolderNative, TCatalog& catalog,
                                  const TIndexingSink& sink = {});
@@ -113,7 +116,8 @@ class TWorkingTrackList {
   TWorkingTrackList(const TWorkingTrackList&) = delete;
   TWorkingTrackList& operator=(const TWorkingTrackList&) = delete;
 
-  // Appends letter + folder + "\" + separator + name.
+  // Appends letter + folder + "\" + separator + name. The letter is "A",
+  // "B" or "C" (the relabel index relies on its being a letter).
   void Append(char letter, std::string_view folder, std::string_view name);
   // A track found by a sub-entry's scan. key := folder + "\" + separator +
   // name in ASCII lower case; the first line from the top whose ASCII lower
@@ -121,13 +125,15 @@ class TWorkingTrackList {
   // it, the working line is appended as by Append. True when it was appended.
   bool Relabel(char letter, std::string_view folder, std::string_view name);
 
-  void Reserve();
   size_t size() const { return lines_.size(); }
-  char Letter(size_t i) const { return lines_[i].letter; }
+  char Letter(size_t i) const { return letters_[i]; }
+  // The file name of working line i.
+  std::string_view Name(size_t i) const { return {names_.data() + lines_[i].nameAt, lines_[i].nameLength}; }
   // The working line, letter and separator included.
   std::string Line(size_t i) const;
-  // The file's full path: the working line without letter and separator.
-  std::string TrackPath(size_t i) const;
+  // Appends the file's full path: the working line without letter and separator.
+  void AppendTrackPath(size_t i, std::string& out) const;
+  size_t TrackPathLength(size_t i) const { return Folder(i).size() + 1 + lines_[i].nameLength; }
 
   // Steps 5 and 6 as positions: the lines that remain after a stable
   // case-blind sort of the whole working lines that keeps only the first of
@@ -136,20 +142,29 @@ class TWorkingTrackList {
 
  private:
   struct TLine {
-    uint64_t offset;     // in bytes_: folder "\" separator name
-    uint32_t length;
-    uint32_t separator;  // position of the separator inside the line's bytes
-    char letter;
+    uint64_t nameAt;  // in names_
+    uint32_t nameLength;
+    uint32_t folder;  // in folders_
   };
   class TRelabelIndex;
+  class TSorter;
 
-  std::string_view Rest(size_t i) const { return {bytes_.data() + lines_[i].offset, lines_[i].length}; }
+  std::string_view Folder(size_t i) const { return folders_[lines_[i].folder]; }
+  // Folder, "\", separator, name: the working line without its letter.
+  void AppendRest(size_t i, std::string& out) const;
+  // The working line in ASCII lower case.
+  void AppendLowerLine(size_t i, std::string& out) const;
   // Whether the ASCII lower-case form of working line i holds lowerKey.
   bool Contains(size_t i, std::string_view lowerKey, std::string& scratch) const;
   size_t FindLiterally(std::string_view lowerKey);
 
-  std::string bytes_;
+  // Each folder's path is kept once; a line has its folder's number and its own name.
+  std::deque<std::string> folders_;
+  std::unordered_map<std::string_view, uint32_t> folderIds_;  // views into folders_
+  uint32_t lastFolder_ = UINT32_MAX;
+  std::string names_;
   std::vector<TLine> lines_;
+  std::vector<char> letters_;
   std::unique_ptr<TRelabelIndex> index_;  // built by the first Relabel that can use it
   std::string key_, scratch_;
 };
