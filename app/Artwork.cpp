@@ -165,6 +165,12 @@ QIcon ProgramIcon() {
   return QIcon(p);
 }
 
+QFont DesignFont() {
+  QFont f(QStringLiteral("Liberation Sans"));
+  f.setPointSize(8);
+  return f;
+}
+
 QCursor ConfirmCursor() {
   QPixmap p = Blank(32, 32);
   QPainter g(&p);

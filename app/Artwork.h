@@ -3,6 +3,7 @@
 // and transport glyphs, the hidden glyph sources and the cursors.
 
 #include <QCursor>
+#include <QFont>
 #include <QIcon>
 #include <QPixmap>
 
@@ -22,6 +23,8 @@ QPixmap TransportGlyph(int index, bool active = false);
 // The seven hidden 17 × 17 pictures of the top right panel (Image1 … Image7).
 QPixmap HiddenPicture(int index);
 QIcon ProgramIcon();
+// The windows' font: Liberation Sans in place of MS Sans Serif, 8 points.
+QFont DesignFont();
 
 // Cursors: 100 confirmation, 101 copying (animated: one frame per step),
 // 102 … 117 the frames of the search progress.

@@ -1,5 +1,6 @@
 // Klangtruhe: the program's entry.
 
+#include "app/Artwork.h"
 #include "app/QtDialogs.h"
 #include "app/TForm1.h"
 #include "app/TForm13.h"
@@ -30,9 +31,7 @@ int main(int argc, char** argv) {
 
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Klangtruhe"));
-  QFont font(QStringLiteral("Liberation Sans"));  // in place of MS Sans Serif, 8 points
-  font.setPointSize(8);
-  QApplication::setFont(font);
+  QApplication::setFont(kt::art::DesignFont());
   QApplication::setQuitOnLastWindowClosed(false);  // closing the main window ends the program
   kt::TQtDialogs dialogs(paths);
   kt::TRegistry registry;

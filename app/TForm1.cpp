@@ -88,9 +88,7 @@ QString TForm1::CaptionText() const {
 }
 
 void TForm1::BuildWindow() {
-  QFont f(QStringLiteral("Liberation Sans"));
-  f.setPointSize(8);
-  setFont(f);
+  setFont(art::DesignFont());
   setWindowIcon(art::ProgramIcon());
   setMinimumSize(kMinimumWidth, kMinimumHeight);
 

@@ -84,9 +84,7 @@ QStringList TForm13::SectionLines(int section) {
 
 TForm13::TForm13() {
   setObjectName(QStringLiteral("TForm13"));
-  QFont font(QStringLiteral("Liberation Sans"));
-  font.setPointSize(8);
-  setFont(font);
+  setFont(art::DesignFont());
   setWindowTitle(QStringLiteral("Hilfe..."));
   setFixedSize(433, 539);
   setAutoFillBackground(true);

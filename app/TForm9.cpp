@@ -21,9 +21,7 @@ QString TForm9::BuildLine(const QDateTime& modified) {
 
 TForm9::TForm9(const std::filesystem::path& programFile) {
   setObjectName(QStringLiteral("TForm9"));
-  QFont font(QStringLiteral("Liberation Sans"));
-  font.setPointSize(8);
-  setFont(font);
+  setFont(art::DesignFont());
   setWindowTitle(QStringLiteral("About..."));
   setFixedSize(386, 257);
 

@@ -146,13 +146,17 @@ bool TPlaybackEngine::EnsureDevice(long rate) {
   return audioInit_ && OpenDevice(rate);
 }
 
-bool TPlaybackEngine::Open(const std::filesystem::path& nativeFile) {
+void TPlaybackEngine::DropTrack() {
   Stop();
   if (open_) mpg123_close(mh_);
   open_ = false;
   rate_ = 0;
   lengthFrames_ = 0;
   lengthMs_ = 0;
+}
+
+bool TPlaybackEngine::Open(const std::filesystem::path& nativeFile) {
+  DropTrack();
   if (!audioInit_) return false;
   long rate = 0;
   int64_t frames = 0;
@@ -170,12 +174,7 @@ bool TPlaybackEngine::Open(const std::filesystem::path& nativeFile) {
 }
 
 void TPlaybackEngine::Close() {
-  Stop();
-  if (open_) mpg123_close(mh_);
-  open_ = false;
-  rate_ = 0;
-  lengthFrames_ = 0;
-  lengthMs_ = 0;
+  DropTrack();
   CloseDevice();
 }
 

@@ -71,6 +71,7 @@ class TPlaybackEngine {
   bool Pump();
 
  private:
+  void DropTrack();
   bool EnsureDevice(long rate);
   bool OpenDevice(long rate);
   void CloseDevice();

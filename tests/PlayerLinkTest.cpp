@@ -3,6 +3,7 @@
 #include "platform/InstanceLock.h"
 #include "player/PlayerInterface.h"
 #include "player/PlayerLink.h"
+#include "tests/support/Bytes.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -13,11 +14,7 @@ namespace {
 using test::TempDir;
 using test::WriteBytes;
 
-std::string Le32(uint32_t v) {
-  std::string s(4, '\0');
-  for (int i = 0; i < 4; ++i) s[i] = char((v >> (8 * i)) & 0xFF);
-  return s;
-}
+using test::Le32;
 
 // An executable file carrying a version record.
 std::string ExecutableWithVersion(uint16_t major, uint16_t minor, uint16_t release, uint16_t build) {

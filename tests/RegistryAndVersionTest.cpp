@@ -1,5 +1,6 @@
 #include "platform/FileVersion.h"
 #include "platform/Registry.h"
+#include "tests/support/Bytes.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -11,11 +12,7 @@ using test::ReadBytes;
 using test::TempDir;
 using test::WriteBytes;
 
-std::string Le32(uint32_t v) {
-  std::string s(4, '\0');
-  for (int i = 0; i < 4; ++i) s[i] = char((v >> (8 * i)) & 0xFF);
-  return s;
-}
+using test::Le32;
 
 std::string Record(uint16_t major, uint16_t minor, uint16_t release, uint16_t build, uint32_t structVersion = 0x10000) {
   return Le32(kFixedFileInfoSignature) + Le32(structVersion) + Le32(uint32_t(major) << 16 | minor) +
