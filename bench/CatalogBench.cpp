@@ -29,9 +29,7 @@ constexpr size_t kFolders = 100'000;
 class TCatalogFolder {
  public:
   TCatalogFolder() {
-    std::string tmpl = (std::filesystem::temp_directory_path() / "klangtruhe-bench-XXXXXX").string();
-    if (!::mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp failed");
-    path_ = tmpl;
+    path_ = MakeTempFolder("klangtruhe-bench-");
     std::error_code ec;
     if (!WriteLineFile(path_ / kTrackFile, TrackLines(kTracks), ec) ||
         !WriteLineFile(path_ / kFolderFile, FolderLines(kFolders), ec))

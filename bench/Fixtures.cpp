@@ -1,11 +1,19 @@
 #include "bench/Fixtures.h"
 
+#include <cstdlib>
+#include <stdexcept>
 #include <map>
 #include <random>
 #include <string>
 #include <vector>
 
 namespace kt::bench {
+
+std::filesystem::path MakeTempFolder(const std::string& prefix) {
+  std::string tmpl = (std::filesystem::temp_directory_path() / (prefix + "XXXXXX")).string();
+  if (!::mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp failed");
+  return tmpl;
+}
 
 const TLineList& TrackLines(size_t count) {
   static std::map<size_t, TLineList> made;

@@ -11,6 +11,7 @@
 //       against the run without it.
 
 #include "bench/BenchMain.h"
+#include "bench/Fixtures.h"
 #include "catalog/CatalogFiles.h"
 #include "catalog/IndexingRun.h"
 #include "platform/Paths.h"
@@ -53,9 +54,7 @@ void WriteFile(const std::string& path, const std::string& bytes) {
 class TCollection {
  public:
   TCollection() {
-    std::string tmpl = (std::filesystem::temp_directory_path() / "klangtruhe-bench-index-XXXXXX").string();
-    if (!::mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp failed");
-    base_ = tmpl;
+    base_ = MakeTempFolder("klangtruhe-bench-index-");
     music_ = base_ / "musik";
     prog_ = base_ / "prog";
     std::filesystem::create_directories(prog_ / "dosdevices");

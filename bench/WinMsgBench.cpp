@@ -3,6 +3,7 @@
 // 60 characters read one character per message, each ending in a 0).
 
 #include "bench/BenchMain.h"
+#include "bench/Fixtures.h"
 #include "platform/WinMsg.h"
 
 #include <chrono>
@@ -24,8 +25,7 @@ namespace {
 class Peer {
  public:
   Peer() {
-    char tmpl[] = "/tmp/klangtruhe-bench-XXXXXX";
-    folder_ = ::mkdtemp(tmpl);
+    folder_ = MakeTempFolder("klangtruhe-bench-").string();
     setenv("KLANGTRUHE_RUNTIME_DIR", folder_.c_str(), 1);
     const auto exe = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "klangtruhe_test_window";
     std::string a0 = exe.string(), a1 = "Bench Peer", a2 = "peer";
