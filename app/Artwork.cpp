@@ -137,14 +137,15 @@ QPixmap TransportGlyph(int index, bool active) {
 QPixmap HiddenPicture(int index) {
   QPixmap p = Blank(17, 17);
   QPainter g(&p);
-  if (index < 5) {
-    g.drawPixmap(0, 4, TransportGlyph(index, true));
+  if (index < 6) {
+    // Play, pause and stop, each unlit and lit.
+    g.drawPixmap(0, 4, TransportGlyph(1 + index / 2, index % 2 == 1));
   } else {
     g.setPen(Qt::black);
-    g.setBrush(index == 5 ? QColor(255, 214, 90) : QColor(0, 96, 192));
+    g.setBrush(QColor(0, 96, 192));
     g.drawEllipse(1, 1, 15, 15);
     g.setPen(Qt::white);
-    g.drawText(QRect(0, 0, 17, 17), Qt::AlignCenter, index == 5 ? QStringLiteral("K") : QStringLiteral("i"));
+    g.drawText(QRect(0, 0, 17, 17), Qt::AlignCenter, QStringLiteral("i"));
   }
   return p;
 }

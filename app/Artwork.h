@@ -20,7 +20,8 @@ inline constexpr int kTreeImageCount = 7;
 QPixmap CaptionGlyph(int index);
 // Transport glyphs, 0 previous … 4 next; active shows the button of the play state.
 QPixmap TransportGlyph(int index, bool active = false);
-// The seven hidden 17 × 17 pictures of the top right panel (Image1 … Image7).
+// The seven hidden 17 × 17 pictures of the top right panel (Image1 … Image7):
+// play, pause and stop each unlit and lit, then the about entry's picture.
 QPixmap HiddenPicture(int index);
 QIcon ProgramIcon();
 // The windows' font: Liberation Sans in place of MS Sans Serif, 8 points.

@@ -7,6 +7,7 @@
 #include "catalog/FolderTreeModel.h"
 #include "platform/Cp1252.h"
 #include "player/PlayerInterface.h"
+#include "player/helper-plugin/HelperResource.h"
 #include "search/ResultList.h"
 #include "search/SearchFieldKeys.h"
 
@@ -21,9 +22,11 @@
 #include <QScreen>
 #include <QSplitter>
 #include <QStandardPaths>
+#include <QThread>
 #include <QTreeView>
 #include <QWindow>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <ctime>
@@ -72,7 +75,13 @@ bool IsDescendantOf(QObject* o, const QWidget* ancestor) {
 }  // namespace
 
 TForm1::TForm1(const TAppServices& services, const QStringList& arguments)
-    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), Player(*services.Paths), services_(services) {
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
+      Player(*services.Paths),
+      Actions(Player, *services.Paths, *services.Dialogs, this, *this, PlaylistGate),
+      Monitor(Player, *services.Paths, PlaylistGate, *this, embedded::HelperPluginLibrary()),
+      Starter(*this),
+      WaStartSplash(std::make_unique<TWaStartSplash>()),
+      services_(services) {
   setObjectName(QStringLiteral("TForm1"));
   BuildWindow();
   FormCreate(arguments);
@@ -248,11 +257,13 @@ void TForm1::FormCreate(const QStringList& arguments) {
   Player.LocatePlayer(*services_.Registry);
   DesktopFolder = services_.Paths->ToCatalog(
       std::filesystem::path(QStandardPaths::writableLocation(QStandardPaths::DesktopLocation).toStdString()));
+  Actions.TargetFolder = DesktopFolder;
 
   switch (Player.CheckPlayer(*services_.Dialogs, this, NoPlayer)) {
     case TPlayerLink::TCheck::Accepted: break;
     case TPlayerLink::TCheck::NoPlayer:
       NoPlayer = true;
+      Monitor.NoPlayer = true;
       for (QPushButton* b : {WaPrev, WaPlay, WaPause, WaStop, WaNext}) b->setEnabled(false);
       break;
     case TPlayerLink::TCheck::EndProgram:
@@ -289,7 +300,7 @@ void TForm1::EnvironmentCheck() {
     return;
   }
   CloseAtStart = false;
-  LastPlayState = -1;
+  Monitor.LastPlayState = -1;
   FitToWorkArea();
 }
 
@@ -319,9 +330,10 @@ void TForm1::FormShow() {
     for (QPushButton* b : {Button22, Button23, Button2}) b->setEnabled(false);
   }
   if (splash_) splash_->hide();
-  if (!NoPlayer && FindWindow(player::kPlayerWindowClass) == 0) {
-    setEnabled(false);
-    waitingForPlayer_ = true;
+  // Without a player the window waits, disabled, for the starter.
+  if (!NoPlayer) {
+    Player.PlayerWindow = FindWindow(player::kPlayerWindowClass);
+    if (Player.PlayerWindow == 0) setEnabled(false);
   }
   // The window's handle for other processes: it answers WM_USER + 8.
   if (!Window)
@@ -332,8 +344,7 @@ void TForm1::FormShow() {
 int64_t TForm1::HandleMessage(const TMessage& m) {
   if (m.Msg == WM_USER + 8) {
     setEnabled(true);
-    waitingForPlayer_ = false;
-    Timer1.start();
+    SetMonitorRunning(true);
   } else if (m.Msg == WM_CLOSE) {
     // As any window: asked to close, it closes (after the answer is out).
     QTimer::singleShot(0, this, [this] { close(); });
@@ -529,14 +540,126 @@ void TForm1::Transport(uint64_t command) {
   Edit1->setFocus();
 }
 
-void TForm1::Timer1Timer() {
-  if (NoPlayer) return;
-  Player.PlayerWindow = FindWindow(player::kPlayerWindowClass);
-  // Until the player starter exists, a player that appears is taken as started.
-  if (waitingForPlayer_ && Player.PlayerWindow != 0) {
-    waitingForPlayer_ = false;
-    setEnabled(true);
+void TForm1::Timer1Timer() { Monitor.Tick(); }
+
+// Track actions.
+
+std::vector<std::string> TForm1::SelectedEntries() const {
+  QModelIndexList rows = ListBox2->selectionModel()->selectedRows();
+  std::sort(rows.begin(), rows.end(), [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
+  std::vector<std::string> entries;
+  entries.reserve(size_t(rows.size()));
+  for (const QModelIndex& i : rows) entries.emplace_back(Results->Text(size_t(i.row())));
+  return entries;
+}
+
+std::vector<std::string> TForm1::AllEntries() const {
+  std::vector<std::string> entries;
+  entries.reserve(Results->size());
+  for (size_t i = 0; i < Results->size(); ++i) entries.emplace_back(Results->Text(i));
+  return entries;
+}
+
+void TForm1::Abspielen1Click() { Actions.CurrentFolder = CurrentFolder, Actions.ActOnList(SelectedEntries(), true, false); }
+void TForm1::Einreihen1Click() { Actions.CurrentFolder = CurrentFolder, Actions.ActOnList(SelectedEntries(), false, false); }
+void TForm1::Einreihenjetzt1Click() {
+  const std::vector<std::string> entries = SelectedEntries();
+  Actions.CurrentFolder = CurrentFolder;
+  Actions.ActOnList(entries, false, false);
+  Actions.MoveBehindCurrent(entries.size());
+}
+void TForm1::Kopierennach1Click() { Actions.CurrentFolder = CurrentFolder, Actions.ActOnList(SelectedEntries(), false, true); }
+void TForm1::Abspielen2Click() { Actions.CurrentFolder = CurrentFolder, Actions.ActOnList(AllEntries(), true, false); }
+void TForm1::Einreihen2Click() { Actions.CurrentFolder = CurrentFolder, Actions.ActOnList(AllEntries(), false, false); }
+void TForm1::Einreihenjetzt2Click() {
+  const std::vector<std::string> entries = AllEntries();
+  Actions.CurrentFolder = CurrentFolder;
+  Actions.ActOnList(entries, false, false);
+  Actions.MoveBehindCurrent(entries.size());
+}
+void TForm1::Kopierennach2Click() { Actions.CurrentFolder = CurrentFolder, Actions.ActOnList(AllEntries(), false, true); }
+
+void TForm1::SetCursor(int id) { Cursors.Set(id); }
+void TForm1::ProcessEvents() { QCoreApplication::processEvents(); }
+void TForm1::Sleep(int milliseconds) {
+  // One round of the confirmation cursor; tests make it shorter.
+  if (milliseconds == 30) milliseconds = ConfirmationRoundMs;
+  if (milliseconds > 0) QThread::msleep(unsigned(milliseconds));
+}
+
+// The now-playing monitor's view.
+
+void TForm1::ShowLabel(int label, const std::string& text) {
+  QLabel* const labels[13] = {nullptr, Label1, Label2, Label3, Label4, Label5, Label6,
+                              Label7,  Label8, Label9, Label10, Label11, Label12};
+  if (label < 1 || label > 12) return;
+  QString shown = FromCp1252(text);
+  // The titles come with every "&" doubled, as a label taking "&" for an
+  // accelerator mark needs them; ours shows plain text, so one is shown.
+  if (label == kLabelTitle || label == kLabelNextTitle) shown.replace(QStringLiteral("&&"), QStringLiteral("&"));
+  labels[label]->setText(shown);
+}
+
+void TForm1::ShowGlyphs(int play, int pause, int stop) {
+  const int glyphs[3] = {play, pause, stop};
+  QPushButton* const buttons[3] = {WaPlay, WaPause, WaStop};
+  for (int i = 0; i < 3; ++i) {
+    if (ShownGlyphs[i] == glyphs[i]) continue;
+    ShownGlyphs[i] = glyphs[i];
+    // Image 1 … 6: play, pause and stop, each unlit and lit.
+    buttons[i]->setIcon(QIcon(art::TransportGlyph(1 + i, glyphs[i] % 2 == 0)));
   }
+}
+
+void TForm1::ShowProgress(int64_t maximum, int64_t position) {
+  const int top = int(std::clamp<int64_t>(maximum, -1, INT32_MAX));
+  Gauge1->SetRange(-1, top);
+  Gauge1->SetPosition(int(std::clamp<int64_t>(position, -1, top)));
+}
+
+void TForm1::SetMonitorRunning(bool on) {
+  if (on && !closed_) Timer1.start();
+  else Timer1.stop();
+}
+
+void TForm1::StartPlayer() { Starter.Start(Player.NativePlayerPath()); }
+
+void TForm1::ReportError(const std::string& text) {
+  services_.Dialogs->MessageBox(this, text, "Klangtruhe", TButtons::Ok);
+}
+
+// The player starter's windows.
+
+void TForm1::SetMainTopmost(bool on) {
+  if (closed_) return;
+  const QRect frame = geometry();
+  setWindowFlag(Qt::WindowStaysOnTopHint, on);
+  setGeometry(frame);
+  show();
+  raise();
+  activateWindow();
+}
+
+void TForm1::PrepareSplash() {
+  if (windowHandle() && !WaStartSplash->windowHandle()) WaStartSplash->winId();
+  if (WaStartSplash->windowHandle()) WaStartSplash->windowHandle()->setTransientParent(windowHandle());
+  WaStartSplash->Gauge()->SetPosition(0);
+}
+
+void TForm1::ShowSplash() {
+  if (closed_) return;
+  WaStartSplash->CentreOnScreen();
+  WaStartSplash->show();
+  WaStartSplash->repaint();
+  WaStartSplash->raise();
+  WaStartSplash->activateWindow();
+}
+
+void TForm1::SetSplashGauge(int position) { WaStartSplash->Gauge()->SetPosition(position); }
+void TForm1::CloseSplash() { WaStartSplash->hide(); }
+
+void TForm1::ReportStartFailure() {
+  services_.Dialogs->MessageBox(this, "Winamp konnte nicht gestartet werden!", "Fehler", TButtons::Ok);
 }
 
 void TForm1::Timer3Timer() {
@@ -553,6 +676,7 @@ void TForm1::FormClose() {
   if (closed_) return;
   closed_ = true;
   Timer1.stop();
+  WaStartSplash->hide();
   Results->Clear();
   TreeModel->SetTree(TFolderTree());
   Catalog.Clear();

@@ -15,7 +15,11 @@
 #include "platform/Paths.h"
 #include "platform/Registry.h"
 #include "platform/WinMsg.h"
+#include "player/NowPlaying.h"
 #include "player/PlayerLink.h"
+#include "player/PlayerStarter.h"
+#include "player/PlaylistFile.h"
+#include "player/TrackActions.h"
 #include "search/Query.h"
 
 #include <QFrame>
@@ -39,6 +43,7 @@ class TFolderTreeModel;
 class TResultList;
 class TScan;
 class TSplash;
+class TWaStartSplash;
 
 // What the program is given from outside: its file, its folder's path mapping,
 // its dialogs and its registry.
@@ -64,7 +69,10 @@ enum : int {
   kCommandClose = 0xF060,
 };
 
-class TForm1 : public QWidget {
+class TForm1 : public QWidget,
+               private ITrackActionView,
+               private INowPlayingView,
+               private IStarterWindows {
  public:
   TForm1(const TAppServices& services, const QStringList& arguments);
   ~TForm1() override;
@@ -76,13 +84,21 @@ class TForm1 : public QWidget {
   std::string DesktopFolder;
   size_t DatabaseSize = 0;
   int DigitCount = 4;  // from the remote settings, once they exist
-  // The now-playing monitor's remembered title and play state.
-  std::string LastTitle = "$$$$$$", LastNextTitle = "$$$$$$";
-  int LastPlayState = -1;
+  // The folder shown in the tree; entries of a folder listing carry no folder.
+  std::string CurrentFolder;
 
   TCatalog Catalog;
   TPlayerLink Player;
   TSearchHistory History;
+  TPlaylistFileGate PlaylistGate;
+  TTrackActions Actions;
+  TNowPlayingMonitor Monitor;
+  TPlayerStarter Starter;
+  std::unique_ptr<TWaStartSplash> WaStartSplash;
+  // The glyphs of play, pause and stop as last shown (image numbers 1 … 6).
+  int ShownGlyphs[3] = {kPlayUnlit, kPauseUnlit, kStopUnlit};
+  // One round of the three-second confirmation cursor.
+  int ConfirmationRoundMs = 30;
 
   // The windows the entry sequence creates after this one.
   void SetSplash(TSplash* splash) { splash_ = splash; }
@@ -110,9 +126,18 @@ class TForm1 : public QWidget {
   void CaptionButton3Click() {}  // the full-screen view arrives with its window
   void CaptionButton4Click() { if (HelpWindow) ShowDialog(HelpWindow); }
   void Button22Click() { if (SearchPathWindow) ShowDialog(SearchPathWindow); }
-  // Track actions arrive with the player control; until then they do nothing.
-  void Abspielen1Click() {}
-  void Einreihen1Click() {}
+  // Track actions: the result list's menu acts on the selected entries, the
+  // folder tree's menu on all of them.
+  void Abspielen1Click();
+  void Einreihen1Click();
+  void Einreihenjetzt1Click();
+  void Kopierennach1Click();
+  void Abspielen2Click();
+  void Einreihen2Click();
+  void Einreihenjetzt2Click();
+  void Kopierennach2Click();
+  std::vector<std::string> SelectedEntries() const;
+  std::vector<std::string> AllEntries() const;
 
   // Components.
   TCaptionBar* Caption = nullptr;
@@ -158,13 +183,35 @@ class TForm1 : public QWidget {
   void FormClose();
   int64_t HandleMessage(const TMessage& m);
 
+  // ITrackActionView
+  void SetCursor(int id) override;
+  void ProcessEvents() override;
+  void Sleep(int milliseconds) override;
+  // INowPlayingView
+  void ShowLabel(int label, const std::string& text) override;
+  void ShowGlyphs(int play, int pause, int stop) override;
+  void ShowProgress(int64_t maximum, int64_t position) override;
+  void SetMonitorRunning(bool on) override;
+  void DisableWindow() override { setEnabled(false); }
+  bool StarterReady() override { return Starter.Ready(); }
+  void StartPlayer() override;
+  void ReportError(const std::string& text) override;
+  // IStarterWindows
+  void SetMainTopmost(bool on) override;
+  void SetMainEnabled(bool on) override { setEnabled(on); }
+  void PrepareSplash() override;
+  void ShowSplash() override;
+  void SetSplashGauge(int position) override;
+  void CloseSplash() override;
+  void PlayerFound(HWND window) override { Player.PlayerWindow = window; }
+  void ReportStartFailure() override;
+
   TAppServices services_;
   TSplash* splash_ = nullptr;
   std::vector<QFrame*> panels_;
   std::vector<TDialogWindow*> dialogs_;
   bool shown_ = false;
   bool closed_ = false;
-  bool waitingForPlayer_ = false;
 };
 
 }  // namespace kt

@@ -51,6 +51,11 @@ TSplash::TSplash() : TProgressSplash(QStringLiteral("Datenbank wird geladen...")
 
 namespace kt {
 
+TWaStartSplash::TWaStartSplash() : TProgressSplash(QStringLiteral("Winamp wird gestartet..."), 246, 27) {
+  setObjectName(QStringLiteral("TWaStartSplash"));
+  Gauge()->SetRange(0, 100);
+}
+
 TScan::TScan() : TProgressSplash(QStringLiteral("Index wird erzeugt..."), 205, 27) {
   setObjectName(QStringLiteral("TScan"));
   Gauge()->SetRange(0, 10000);

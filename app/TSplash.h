@@ -32,6 +32,12 @@ class TSplash : public TProgressSplash {
   TSplash();
 };
 
+// The window shown while the player starts; its gauge runs 0 … 100.
+class TWaStartSplash : public TProgressSplash {
+ public:
+  TWaStartSplash();
+};
+
 // The indexing run's progress window.
 class TScan : public TProgressSplash {
  public:

@@ -19,23 +19,6 @@ namespace {
 
 constexpr size_t npos = std::string_view::npos;
 
-// 0-based position of the "[" of the first ".mp3 [" in the line, ASCII
-// letter case ignored; npos when there is none.
-size_t FindMp3Bracket(std::string_view line) {
-  const char* const base = line.data();
-  size_t from = 5;
-  while (from < line.size()) {
-    const void* hit = std::memchr(base + from, '[', line.size() - from);
-    if (!hit) return npos;
-    const size_t k = size_t(static_cast<const char*>(hit) - base);
-    if (line[k - 1] == ' ' && line[k - 2] == '3' && (line[k - 3] | 0x20) == 'p' && (line[k - 4] | 0x20) == 'm' &&
-        line[k - 5] == '.')
-      return k;
-    from = k + 1;
-  }
-  return npos;
-}
-
 }  // namespace
 
 TPrintLists BuildPrintLists(const TLineList& tracks) {

@@ -169,6 +169,12 @@ bool WriteAllUntil(int fd, const char* data, size_t size, Clock::time_point dead
 
 bool ReadAllUntil(int fd, char* data, size_t size, Clock::time_point deadline) {
   size_t done = 0;
+  // The answer is seldom there yet: wait for it first rather than try in vain.
+  {
+    pollfd p{fd, POLLIN, 0};
+    const int left = RemainingMs(deadline);
+    if (left > 0 && ::poll(&p, 1, left) == 0) return false;
+  }
   while (done < size) {
     const ssize_t n = ::recv(fd, data + done, size - done, 0);
     if (n > 0) {
@@ -192,6 +198,9 @@ bool ReadAllUntil(int fd, char* data, size_t size, Clock::time_point deadline) {
 }
 
 // ---- windows of this process -------------------------------------------
+
+// How long a window waits on a connection for the next request of a burst.
+constexpr int kBurstWaitMs = 1;
 
 struct Client {
   int Fd = -1;
@@ -242,19 +251,28 @@ void ServeClient(const std::shared_ptr<LocalWindow>& w, const std::shared_ptr<Cl
   if (c->Fd < 0 || c->Busy) return;
   bool eof = false;
   char buf[65536];
-  for (;;) {
-    const ssize_t n = ::recv(c->Fd, buf, sizeof buf, 0);
-    if (n > 0) {
-      c->In.append(buf, size_t(n));
-      if (c->In.size() > sizeof(RequestHeader) + kMaxCopyData) break;
-      continue;
+  auto readAvailable = [&] {
+    for (;;) {
+      const ssize_t n = ::recv(c->Fd, buf, sizeof buf, 0);
+      if (n > 0) {
+        c->In.append(buf, size_t(n));
+        if (c->In.size() > sizeof(RequestHeader) + kMaxCopyData) return;
+        // A whole request that filled no buffer: nothing more is waiting behind it.
+        if (size_t(n) < sizeof buf && c->In.size() >= sizeof(RequestHeader)) {
+          RequestHeader h;
+          std::memcpy(&h, c->In.data(), sizeof h);
+          if (c->In.size() >= sizeof h + h.Size) return;
+        }
+        continue;
+      }
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return;
+      eof = true;
+      return;
     }
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) break;
-    eof = true;
-    break;
-  }
-  while (c->In.size() >= sizeof(RequestHeader)) {
+  };
+  readAvailable();
+  while (!eof && c->In.size() >= sizeof(RequestHeader)) {
     RequestHeader h;
     std::memcpy(&h, c->In.data(), sizeof h);
     if (h.Magic != kRequestMagic || h.Size > kMaxCopyData) {
@@ -290,7 +308,13 @@ void ServeClient(const std::shared_ptr<LocalWindow>& w, const std::shared_ptr<Cl
       eof = true;
     if (c->CloseWhenDone) eof = true;
     if (eof) break;
-    if (c->Notifier) c->Notifier->setEnabled(true);
+    // A sender reading a text one character per message sends the next
+    // request at once: wait a moment for it here instead of going back
+    // through the event loop for every message of the burst.
+    if (c->In.size() < sizeof(RequestHeader)) {
+      pollfd p{c->Fd, POLLIN, 0};
+      if (::poll(&p, 1, kBurstWaitMs) > 0) readAvailable();
+    }
   }
   if (eof) {
     DropClient(*w, c);
@@ -389,8 +413,6 @@ int64_t Send(HWND h, const RequestHeader& header, std::string_view data) {
     TWindowHandler handler = w->Handler;
     return handler(m);
   }
-  const std::string folder = WindowFolder();
-  if (folder.empty()) return 0;
   std::string frame(reinterpret_cast<const char*>(&header), sizeof header);
   frame.append(data);
 
@@ -399,6 +421,10 @@ int64_t Send(HWND h, const RequestHeader& header, std::string_view data) {
     int fd = TakeConnection(h);
     const bool reused = fd >= 0;
     if (!reused) {
+      // The folder is looked up only for a new connection: a burst of
+      // messages reuses one without touching the file system.
+      const std::string folder = WindowFolder();
+      if (folder.empty()) return 0;
       int err;
       fd = Connect(SocketPath(folder, h), err);
       if (fd < 0) return 0;  // nobody listens there: the window is gone

@@ -41,6 +41,9 @@ enum : uint64_t {
 
 // Our stand-in player also raises its window on this request (lParam).
 inline constexpr int64_t kStandinRaiseWindow = 0x4B54;
+// ... and calls the configure entry of every loaded plugin on this one, as a
+// user would from the player's preferences.
+inline constexpr int64_t kStandinConfigurePlugins = 0x4B55;
 
 // The record a general-purpose plugin returns from its export. The player
 // fills in its main window and the library handle before it calls init.

@@ -70,6 +70,7 @@ int main(int argc, char** argv) {
 
   kt::standin::TPluginHost plugins;
   plugins.LoadAll(folder / kt::player::kPluginFolder, self);
+  player.OnConfigure = [&] { plugins.ConfigAll(); };
 
   QTimer pump;
   QObject::connect(&pump, &QTimer::timeout, [&] { player.Pump(); });

@@ -56,6 +56,15 @@ void TPluginHost::QuitAll() {
   }
 }
 
+void TPluginHost::ConfigAll() {
+  // A plugin's configure entry may run a dialog with an event loop of its
+  // own, so the list is looked at afresh for every plugin.
+  for (size_t i = 0; i < plugins_.size(); ++i) {
+    auto* record = static_cast<TPluginRecord*>(plugins_[i].Record);
+    if (record->Config) record->Config();
+  }
+}
+
 std::vector<std::string> TPluginHost::Loaded() const {
   std::vector<std::string> names;
   for (const Plugin& p : plugins_) names.push_back(p.File);

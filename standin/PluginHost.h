@@ -22,6 +22,9 @@ class TPluginHost {
   void LoadAll(const std::filesystem::path& folder, HWND playerWindow);
   // Calls each plugin's quit and unloads it, in reverse order.
   void QuitAll();
+  // Calls each plugin's configure entry, in load order, as the player's
+  // preferences do when the user asks a plugin to be configured.
+  void ConfigAll();
 
   std::vector<std::string> Loaded() const;
 

@@ -58,6 +58,9 @@ int64_t TStandinPlayer::Handle(const TMessage& m) {
         case kStandinRaiseWindow:
           if (OnRaise) OnRaise();
           return 1;
+        case kStandinConfigurePlugins:
+          if (OnConfigure) OnConfigure();
+          return 1;
       }
       return 0;
     case WM_COPYDATA:

@@ -41,6 +41,8 @@ class TStandinPlayer {
   // Told after every change of the playlist or the play state.
   std::function<void()> OnChanged;
   std::function<void()> OnRaise;
+  // The request to configure the loaded plugins.
+  std::function<void()> OnConfigure;
   std::function<void()> OnClose;
 
  private:
