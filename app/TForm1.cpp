@@ -560,24 +560,20 @@ std::vector<std::string> TForm1::AllEntries() const {
   return entries;
 }
 
-void TForm1::Abspielen1Click() { Actions.CurrentFolder = CurrentFolder, Actions.ActOnList(SelectedEntries(), true, false); }
-void TForm1::Einreihen1Click() { Actions.CurrentFolder = CurrentFolder, Actions.ActOnList(SelectedEntries(), false, false); }
-void TForm1::Einreihenjetzt1Click() {
-  const std::vector<std::string> entries = SelectedEntries();
+void TForm1::ActOnEntries(const std::vector<std::string>& entries, bool play, bool copy, bool behindCurrent) {
   Actions.CurrentFolder = CurrentFolder;
-  Actions.ActOnList(entries, false, false);
-  Actions.MoveBehindCurrent(entries.size());
+  Actions.ActOnList(entries, play, copy);
+  if (behindCurrent) Actions.MoveBehindCurrent(entries.size());
 }
-void TForm1::Kopierennach1Click() { Actions.CurrentFolder = CurrentFolder, Actions.ActOnList(SelectedEntries(), false, true); }
-void TForm1::Abspielen2Click() { Actions.CurrentFolder = CurrentFolder, Actions.ActOnList(AllEntries(), true, false); }
-void TForm1::Einreihen2Click() { Actions.CurrentFolder = CurrentFolder, Actions.ActOnList(AllEntries(), false, false); }
-void TForm1::Einreihenjetzt2Click() {
-  const std::vector<std::string> entries = AllEntries();
-  Actions.CurrentFolder = CurrentFolder;
-  Actions.ActOnList(entries, false, false);
-  Actions.MoveBehindCurrent(entries.size());
-}
-void TForm1::Kopierennach2Click() { Actions.CurrentFolder = CurrentFolder, Actions.ActOnList(AllEntries(), false, true); }
+
+void TForm1::Abspielen1Click() { ActOnEntries(SelectedEntries(), true, false); }
+void TForm1::Einreihen1Click() { ActOnEntries(SelectedEntries(), false, false); }
+void TForm1::Einreihenjetzt1Click() { ActOnEntries(SelectedEntries(), false, false, true); }
+void TForm1::Kopierennach1Click() { ActOnEntries(SelectedEntries(), false, true); }
+void TForm1::Abspielen2Click() { ActOnEntries(AllEntries(), true, false); }
+void TForm1::Einreihen2Click() { ActOnEntries(AllEntries(), false, false); }
+void TForm1::Einreihenjetzt2Click() { ActOnEntries(AllEntries(), false, false, true); }
+void TForm1::Kopierennach2Click() { ActOnEntries(AllEntries(), false, true); }
 
 void TForm1::SetCursor(int id) { Cursors.Set(id); }
 void TForm1::ProcessEvents() { QCoreApplication::processEvents(); }

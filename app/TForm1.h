@@ -182,6 +182,8 @@ class TForm1 : public QWidget,
   void LoadingProgress(size_t done, size_t total, TScan* scan);
   void FormClose();
   int64_t HandleMessage(const TMessage& m);
+  // One run of a track action; "enqueue now" then moves the run behind the current track.
+  void ActOnEntries(const std::vector<std::string>& entries, bool play, bool copy, bool behindCurrent = false);
 
   // ITrackActionView
   void SetCursor(int id) override;
