@@ -578,8 +578,6 @@ void TForm1::Kopierennach2Click() { ActOnEntries(AllEntries(), false, true); }
 void TForm1::SetCursor(int id) { Cursors.Set(id); }
 void TForm1::ProcessEvents() { QCoreApplication::processEvents(); }
 void TForm1::Sleep(int milliseconds) {
-  // One round of the confirmation cursor; tests make it shorter.
-  if (milliseconds == 30) milliseconds = ConfirmationRoundMs;
   if (milliseconds > 0) QThread::msleep(unsigned(milliseconds));
 }
 

@@ -97,8 +97,6 @@ class TForm1 : public QWidget,
   std::unique_ptr<TWaStartSplash> WaStartSplash;
   // The glyphs of play, pause and stop as last shown (image numbers 1 … 6).
   int ShownGlyphs[3] = {kPlayUnlit, kPauseUnlit, kStopUnlit};
-  // One round of the three-second confirmation cursor.
-  int ConfirmationRoundMs = 30;
 
   // The windows the entry sequence creates after this one.
   void SetSplash(TSplash* splash) { splash_ = splash; }

@@ -99,7 +99,7 @@ void TTrackActions::ShowConfirmation() {
   view_.SetCursor(100);
   for (int i = 0; i < 100; ++i) {
     view_.ProcessEvents();
-    view_.Sleep(30);
+    view_.Sleep(ConfirmationRoundMs);
   }
   view_.SetCursor(0);
 }

@@ -59,8 +59,10 @@ class TTrackActions {
   bool ActOnList(const std::vector<std::string>& entries, bool play, bool copy);
   void MoveBehindCurrent(size_t count);
 
-  // The shown confirmation: cursor 100 for three seconds.
+  // The shown confirmation: cursor 100 for 100 rounds of processing events
+  // and sleeping this long (three seconds).
   void ShowConfirmation();
+  int ConfirmationRoundMs = 30;
 
  private:
   void CopyListed(const std::string& sources, const std::string& targets);

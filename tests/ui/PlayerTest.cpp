@@ -155,7 +155,7 @@ TEST_F(PlayerFixture, PlayEnqueueAndEnqueueNowFromTheResultList) {
   MakeMusic(7);
   StartPlayer(true);
   TForm1& f = Show({QStringLiteral("klangtruhe")});
-  f.ConfirmationRoundMs = 0;
+  f.Actions.ConfirmationRoundMs = 0;
   Query("song");
   ASSERT_EQ(f.Results->size(), 7u);
 
@@ -192,7 +192,7 @@ TEST_F(PlayerFixture, EnqueueNowIntoAnEmptyPlaylistAndAMissingFile) {
   fs::remove(tmp / "music" / "song2.mp3");
   StartPlayer(true);
   TForm1& f = Show({QStringLiteral("klangtruhe")});
-  f.ConfirmationRoundMs = 0;
+  f.Actions.ConfirmationRoundMs = 0;
   Query("song");
   SelectRows({0, 1, 2});
   f.Einreihenjetzt1Click();
@@ -215,7 +215,7 @@ TEST_F(PlayerFixture, TheNowPlayingPanelFollowsThePlayer) {
   WriteCatalog(tracks, {paths->ToCatalog(tmp / "music")});
   StartPlayer(true);
   TForm1& f = Show({QStringLiteral("klangtruhe")});
-  f.ConfirmationRoundMs = 0;
+  f.Actions.ConfirmationRoundMs = 0;
   Query("*");
   SelectRows({0, 1});
   f.Abspielen1Click();
