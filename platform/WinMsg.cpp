@@ -247,6 +247,14 @@ void DropClient(LocalWindow& w, const std::shared_ptr<Client>& c) {
   v.erase(std::remove(v.begin(), v.end(), c), v.end());
 }
 
+// The buffer begins with a header and all the data it announces.
+bool HoldsWholeRequest(const std::string& in) {
+  if (in.size() < sizeof(RequestHeader)) return false;
+  RequestHeader h;
+  std::memcpy(&h, in.data(), sizeof h);
+  return in.size() - sizeof h >= h.Size;
+}
+
 void ServeClient(const std::shared_ptr<LocalWindow>& w, const std::shared_ptr<Client>& c) {
   if (c->Fd < 0 || c->Busy) return;
   bool eof = false;
@@ -258,11 +266,7 @@ void ServeClient(const std::shared_ptr<LocalWindow>& w, const std::shared_ptr<Cl
         c->In.append(buf, size_t(n));
         if (c->In.size() > sizeof(RequestHeader) + kMaxCopyData) return;
         // A whole request that filled no buffer: nothing more is waiting behind it.
-        if (size_t(n) < sizeof buf && c->In.size() >= sizeof(RequestHeader)) {
-          RequestHeader h;
-          std::memcpy(&h, c->In.data(), sizeof h);
-          if (c->In.size() >= sizeof h + h.Size) return;
-        }
+        if (size_t(n) < sizeof buf && HoldsWholeRequest(c->In)) return;
         continue;
       }
       if (n < 0 && errno == EINTR) continue;
@@ -279,7 +283,7 @@ void ServeClient(const std::shared_ptr<LocalWindow>& w, const std::shared_ptr<Cl
       eof = true;  // not one of ours: hang up
       break;
     }
-    if (c->In.size() < sizeof h + h.Size) break;
+    if (!HoldsWholeRequest(c->In)) break;
     TCopyData cd;
     TMessage m;
     m.Msg = h.Msg;
