@@ -167,8 +167,16 @@ bool WriteAllUntil(int fd, const char* data, size_t size, Clock::time_point dead
   return true;
 }
 
-bool ReadAllUntil(int fd, char* data, size_t size, Clock::time_point deadline) {
+// got, when given, tells how many bytes arrived, also when not all did.
+bool ReadAllUntil(int fd, char* data, size_t size, Clock::time_point deadline, size_t* got = nullptr) {
   size_t done = 0;
+  struct Report {
+    size_t& done;
+    size_t* got;
+    ~Report() {
+      if (got) *got = done;
+    }
+  } report{done, got};
   // The answer is seldom there yet: wait for it first rather than try in vain.
   {
     pollfd p{fd, POLLIN, 0};
@@ -276,6 +284,7 @@ void ServeClient(const std::shared_ptr<LocalWindow>& w, const std::shared_ptr<Cl
     }
   };
   readAvailable();
+  std::string out;  // answers not yet written
   while (!eof && c->In.size() >= sizeof(RequestHeader)) {
     RequestHeader h;
     std::memcpy(&h, c->In.data(), sizeof h);
@@ -307,9 +316,14 @@ void ServeClient(const std::shared_ptr<LocalWindow>& w, const std::shared_ptr<Cl
     }
     c->Busy = false;
     const ResponseFrame r{kResponseMagic, 0, result};
-    if (c->Fd < 0 || !WriteAllUntil(c->Fd, reinterpret_cast<const char*>(&r), sizeof r,
-                                    Clock::now() + std::chrono::milliseconds(gSendTimeoutMs.load())))
-      eof = true;
+    out.append(reinterpret_cast<const char*>(&r), sizeof r);
+    // The answers of requests that are already waiting go out together.
+    if (!HoldsWholeRequest(c->In) || c->CloseWhenDone || c->Fd < 0) {
+      if (c->Fd < 0 || !WriteAllUntil(c->Fd, out.data(), out.size(),
+                                      Clock::now() + std::chrono::milliseconds(gSendTimeoutMs.load())))
+        eof = true;
+      out.clear();
+    }
     if (c->CloseWhenDone) eof = true;
     if (eof) break;
     // A sender reading a text one character per message sends the next
@@ -403,23 +417,24 @@ void ForgetConnections(HWND h) {
   gIdle.erase(range.first, range.second);
 }
 
-int64_t Send(HWND h, const RequestHeader& header, std::string_view data) {
-  if (h == 0) return 0;
-  if (auto w = LocalWindowOf(h)) {
-    if (w->Gone || !w->Handler) return 0;
-    TCopyData cd;
-    TMessage m{header.Msg, header.WParam, header.LParam, nullptr};
-    if (header.Flags & kFlagCopyData) {
-      cd.Tag = header.Tag;
-      cd.Bytes.assign(data);
-      m.CopyData = &cd;
-    }
-    TWindowHandler handler = w->Handler;
-    return handler(m);
+int64_t CallLocal(LocalWindow& w, const RequestHeader& header, std::string_view data) {
+  if (w.Gone || !w.Handler) return 0;
+  TCopyData cd;
+  TMessage m{header.Msg, header.WParam, header.LParam, nullptr};
+  if (header.Flags & kFlagCopyData) {
+    cd.Tag = header.Tag;
+    cd.Bytes.assign(data);
+    m.CopyData = &cd;
   }
-  std::string frame(reinterpret_cast<const char*>(&header), sizeof header);
-  frame.append(data);
+  TWindowHandler handler = w.Handler;
+  return handler(m);
+}
 
+// Writes the frames of count requests at once and reads their answers into
+// results; false when the window is gone or silent, with the answers that
+// came before that in results.
+bool Transact(HWND h, std::string_view frames, size_t count, int64_t* results) {
+  std::vector<ResponseFrame> answers(count);
   for (int attempt = 0; attempt < 2; ++attempt) {
     const auto deadline = Clock::now() + std::chrono::milliseconds(gSendTimeoutMs.load());
     int fd = TakeConnection(h);
@@ -428,26 +443,40 @@ int64_t Send(HWND h, const RequestHeader& header, std::string_view data) {
       // The folder is looked up only for a new connection: a burst of
       // messages reuses one without touching the file system.
       const std::string folder = WindowFolder();
-      if (folder.empty()) return 0;
+      if (folder.empty()) return false;
       int err;
       fd = Connect(SocketPath(folder, h), err);
-      if (fd < 0) return 0;  // nobody listens there: the window is gone
+      if (fd < 0) return false;  // nobody listens there: the window is gone
     }
-    if (!WriteAllUntil(fd, frame.data(), frame.size(), deadline)) {
+    if (!WriteAllUntil(fd, frames.data(), frames.size(), deadline)) {
       ::close(fd);
       if (reused) continue;  // the old connection was dead; try a fresh one once
-      return 0;
+      return false;
     }
-    ResponseFrame r{};
-    if (!ReadAllUntil(fd, reinterpret_cast<char*>(&r), sizeof r, deadline) || r.Magic != kResponseMagic) {
+    size_t got = 0;
+    bool ok = ReadAllUntil(fd, reinterpret_cast<char*>(answers.data()), count * sizeof(ResponseFrame), deadline, &got);
+    // The answers that came before the window went away still count.
+    const size_t answered = got / sizeof(ResponseFrame);
+    for (size_t i = 0; i < answered && answers[i].Magic == kResponseMagic; ++i) results[i] = answers[i].Result;
+    for (size_t i = 0; ok && i < count; ++i) ok = answers[i].Magic == kResponseMagic;
+    if (!ok) {
       ::close(fd);  // a late answer must not be taken for the next one
       ForgetConnections(h);
-      return 0;
+      return false;
     }
     GiveBackConnection(h, fd);
-    return r.Result;
+    return true;
   }
-  return 0;
+  return false;
+}
+
+int64_t Send(HWND h, const RequestHeader& header, std::string_view data) {
+  if (h == 0) return 0;
+  if (auto w = LocalWindowOf(h)) return CallLocal(*w, header, data);
+  std::string frame(reinterpret_cast<const char*>(&header), sizeof header);
+  frame.append(data);
+  int64_t result = 0;
+  return Transact(h, frame, 1, &result) ? result : 0;
 }
 
 // Window classes and titles compare without regard to ASCII letter case.
@@ -612,6 +641,30 @@ int64_t SendCopyData(HWND window, uint64_t tag, std::string_view bytes, uint64_t
   if (bytes.size() > kMaxCopyData) return 0;
   const RequestHeader h{kRequestMagic, WM_COPYDATA, wParam, 0, tag, uint32_t(bytes.size()), kFlagCopyData};
   return Send(window, h, bytes);
+}
+
+std::vector<int64_t> SendMessages(HWND window, const std::vector<TRequest>& requests) {
+  std::vector<int64_t> results(requests.size(), 0);
+  if (window == 0 || requests.empty()) return results;
+  auto header = [](const TRequest& q) { return RequestHeader{kRequestMagic, q.Msg, q.WParam, q.LParam, 0, 0, 0}; };
+  if (auto w = LocalWindowOf(window)) {
+    for (size_t i = 0; i < requests.size(); ++i) results[i] = CallLocal(*w, header(requests[i]), {});
+    return results;
+  }
+  // In chunks that fit the socket buffers both ways: a sender still writing
+  // must never wait for a window that waits for it to read.
+  constexpr size_t kChunk = 1024;
+  std::string frames;
+  for (size_t from = 0; from < requests.size(); from += kChunk) {
+    const size_t count = std::min(kChunk, requests.size() - from);
+    frames.clear();
+    for (size_t i = from; i < from + count; ++i) {
+      const RequestHeader h = header(requests[i]);
+      frames.append(reinterpret_cast<const char*>(&h), sizeof h);
+    }
+    if (!Transact(window, frames, count, results.data() + from)) break;
+  }
+  return results;
 }
 
 void SetSendTimeout(int milliseconds) { gSendTimeoutMs = milliseconds < 1 ? 1 : milliseconds; }

@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kt {
 
@@ -61,6 +62,17 @@ bool IsWindow(HWND window);
 // the connection breaks or no answer comes within the send timeout.
 int64_t SendMessage(HWND window, uint32_t msg, uint64_t wParam, int64_t lParam);
 int64_t SendCopyData(HWND window, uint64_t tag, std::string_view bytes, uint64_t wParam = 0);
+
+// A burst: the messages reach the window in order and are handled one after
+// the other, as with SendMessage for each, but all are sent before the first
+// answer is read. The results come in the same order; when the window goes
+// away or does not answer in time, every result from there on is 0.
+struct TRequest {
+  uint32_t Msg = 0;
+  uint64_t WParam = 0;
+  int64_t LParam = 0;
+};
+std::vector<int64_t> SendMessages(HWND window, const std::vector<TRequest>& requests);
 
 // How long a send waits for a window that does not answer (default 3000 ms).
 void SetSendTimeout(int milliseconds);

@@ -6,9 +6,11 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 #include <thread>
+#include <vector>
 
 namespace kt {
 
@@ -23,14 +25,19 @@ constexpr size_t kUnlimitedTextBound = 65536;
 
 HWND FindHelperWindow() { return FindWindow(kHelperWindowClass, std::string_view(kHelperWindowTitle)); }
 
-std::string ReadHelperText(HWND helper, uint32_t first, uint32_t next, size_t limit) {
+std::string ReadHelperText(HWND helper, uint32_t first, uint32_t next, size_t limit, size_t expected) {
   const size_t bound = limit == kNoLimit ? kUnlimitedTextBound : limit;
+  // The messages a text of the expected length takes go out as one burst:
+  // the first, one per further character and the one answered by 0.
+  std::vector<TRequest> burst(std::min(expected + 1, bound), TRequest{next});
+  burst[0].Msg = first;
+  const std::vector<int64_t> answers = SendMessages(helper, burst);
   std::string text;
-  int64_t r = SendMessage(helper, first, 0, 0);
-  while (r != 0) {
+  for (size_t i = 0;; ++i) {
+    const int64_t r = i < answers.size() ? answers[i] : SendMessage(helper, next, 0, 0);
+    if (r == 0) break;
     text += char(r & 0xFF);
     if (text.size() >= bound) break;
-    r = SendMessage(helper, next, 0, 0);
   }
   return text;
 }

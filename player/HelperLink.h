@@ -35,7 +35,12 @@ HWND FindHelperWindow();
 // until it answers 0 or, with a limit, until the text holds that many bytes.
 // Each answer gives one byte, its low 8 bits. Without a limit the text still
 // ends at 65536 bytes, so a helper that never answers 0 cannot hold us.
-std::string ReadHelperText(HWND helper, uint32_t first, uint32_t next, size_t limit = kNoLimit);
+// expected is the length the text had when it was read last: that many
+// messages and the closing one are sent in one burst, the rest one by one.
+// A text that has grown since costs nothing extra; one that has shrunk gets
+// answers of 0 for the messages past its end.
+std::string ReadHelperText(HWND helper, uint32_t first, uint32_t next, size_t limit = kNoLimit,
+                           size_t expected = 0);
 
 enum class TInstallOutcome { Written, PlayerStillRunning, WriteFailed };
 

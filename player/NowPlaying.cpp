@@ -150,7 +150,8 @@ void TNowPlayingMonitor::Tick() {
 }
 
 bool TNowPlayingMonitor::ReadTitles() {
-  const std::string title = ReadHelperText(HelperWindow, kHelperCurrentFirst, kHelperCurrentNext);
+  const std::string title = ReadHelperText(HelperWindow, kHelperCurrentFirst, kHelperCurrentNext, kNoLimit,
+                                           LastTitle.size());
   if (title != LastTitle) {
     const std::string shown = title.empty() ? std::string("---") : CleanTitle(title);
     SetLabel(kLabelTitle, shown);
@@ -158,7 +159,8 @@ bool TNowPlayingMonitor::ReadTitles() {
     LastTitle = title;
   }
   const std::string remembered = labels_[kLabelNextTitle];
-  const std::string next = ReadHelperText(HelperWindow, kHelperNextFirst, kHelperNextNext, 515);
+  const std::string next = ReadHelperText(HelperWindow, kHelperNextFirst, kHelperNextNext, 515, nextTitleLength_);
+  nextTitleLength_ = next.size();
   SetLabel(kLabelNextTitle, next.size() < 2 ? std::string("---") : CleanTitle(next));
   if (labels_[kLabelNextTitle] != remembered) nextLengthDue_ = true;
   if (!nextLengthDue_) return true;

@@ -102,6 +102,7 @@ class TNowPlayingMonitor {
   std::string labels_[13];
   bool inTick_ = false;
   bool nextLengthDue_ = false;
+  size_t nextTitleLength_ = 0;  // the next title as last read, for the burst of the next read
   int installations_ = 0;
 };
 

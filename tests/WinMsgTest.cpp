@@ -121,6 +121,29 @@ TEST_F(WinMsgTest, MessagesBetweenTwoProcesses) {
   EXPECT_EQ(SendMessage(h, 1, 1, 1), 0);
 }
 
+TEST_F(WinMsgTest, BurstsAreHandledInOrder) {
+  ChildProcess child = StartWindow("Burst Class", "Burst");
+  const HWND h = WaitForWindow("Burst Class");
+  ASSERT_NE(h, 0u);
+  // More messages than one chunk; a rename in the middle happens in its place.
+  std::vector<TRequest> burst;
+  for (uint64_t i = 0; i < 5000; ++i) burst.push_back({1, i, 7});
+  burst[2500] = {4, 0, 0};
+  std::vector<int64_t> results = SendMessages(h, burst);
+  ASSERT_EQ(results.size(), 5000u);
+  for (size_t i = 0; i < results.size(); ++i) ASSERT_EQ(results[i], i == 2500 ? 1 : int64_t(i) + 7) << i;
+  EXPECT_EQ(FindWindow("Burst Class", "renamed"), h);
+  // Single messages go on over the same connection.
+  EXPECT_EQ(SendMessage(h, 1, 1, 1), 2);
+
+  // The window closes in the middle: it and everything after it give 0.
+  results = SendMessages(h, {{1, 1, 0}, {WM_CLOSE, 0, 0}, {1, 2, 0}, {1, 3, 0}});
+  EXPECT_EQ(results, (std::vector<int64_t>{1, 0, 0, 0}));
+  ASSERT_TRUE(child.Wait(5s));
+  EXPECT_EQ(SendMessages(h, {{1, 1, 1}, {1, 2, 2}}), (std::vector<int64_t>{0, 0}));
+  EXPECT_TRUE(SendMessages(h, {}).empty());
+}
+
 TEST_F(WinMsgTest, KilledWindowGivesZeroAtOnceAndIsCleanedAway) {
   ChildProcess child = StartWindow("Doomed", "x");
   const HWND h = WaitForWindow("Doomed");
