@@ -5,6 +5,7 @@
 #include "app/TForm1.h"
 #include "app/TForm13.h"
 #include "app/TForm2.h"
+#include "app/TForm7.h"
 #include "app/TForm9.h"
 #include "app/TSplash.h"
 #include "platform/InstanceLock.h"
@@ -48,7 +49,11 @@ int main(int argc, char** argv) {
   kt::TForm2 searchPaths(form, scan);
   kt::TForm9 about(programFile);
   kt::TForm13 help;
+  kt::TForm7 defaultAction(dialogs, paths, [&form] { return form.MenuDefaultAction(); },
+                           [&form](kt::TDefaultAction a) { form.MarkMenuDefault(a); });
   form.SetSplash(&splash);
+  form.DefaultActionWindow = &defaultAction;
+  form.AddDialog(&defaultAction);
   form.AboutWindow = &about;
   form.SearchPathWindow = &searchPaths;
   form.AddDialog(&searchPaths);

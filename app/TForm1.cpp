@@ -1,6 +1,8 @@
 #include "app/TForm1.h"
 
 #include "app/Artwork.h"
+#include "app/ListPrinter.h"
+#include "app/TForm7.h"
 #include "app/TSplash.h"
 #include "catalog/CatalogLoader.h"
 #include "catalog/IndexingRun.h"
@@ -8,10 +10,13 @@
 #include "platform/Cp1252.h"
 #include "player/PlayerInterface.h"
 #include "player/helper-plugin/HelperResource.h"
+#include "search/FolderListing.h"
+#include "search/ListDocument.h"
 #include "search/ResultList.h"
 #include "search/SearchFieldKeys.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGuiApplication>
@@ -36,6 +41,9 @@
 namespace kt {
 
 namespace {
+
+// The program's title, as boxes of the program itself show it.
+constexpr const char* kApplicationTitle = "Klangtruhe";
 
 QFrame* NewPanel(QWidget* parent, const char* name) {
   auto* p = new QFrame(parent);
@@ -174,14 +182,14 @@ void TForm1::BuildWindow() {
   Splitter1->setObjectName(QStringLiteral("Splitter1"));
   Splitter1->setHandleWidth(3);
   Splitter1->setChildrenCollapsible(false);
-  TreeView1 = new QTreeView(Splitter1);
+  TreeView1 = new TTreeView(Splitter1);
   TreeView1->setObjectName(QStringLiteral("TreeView1"));
   TreeView1->setHeaderHidden(true);
   TreeView1->setIndentation(19);
   TreeView1->setUniformRowHeights(true);
   TreeView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
   TreeView1->setMinimumWidth(100);
-  ListBox2 = new QListView(Splitter1);
+  ListBox2 = new TListBox(Splitter1);
   ListBox2->setObjectName(QStringLiteral("ListBox2"));
   ListBox2->setSelectionMode(QAbstractItemView::ExtendedSelection);
   ListBox2->setUniformItemSizes(true);
@@ -198,6 +206,19 @@ void TForm1::BuildWindow() {
     return image >= 0 && size_t(image) < icons.size() ? QVariant(icons[size_t(image)]) : QVariant();
   });
   TreeView1->setModel(TreeModel);
+  TreeView1->setSelectionMode(QAbstractItemView::SingleSelection);
+  TreeView1->setExpandsOnDoubleClick(true);
+  connect(TreeView1->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { TreeView1Change(); });
+  connect(TreeView1, &QTreeView::expanded, this, [this](const QModelIndex& i) { TreeView1Expanded(i, true); });
+  connect(TreeView1, &QTreeView::collapsed, this, [this](const QModelIndex& i) { TreeView1Expanded(i, false); });
+  TreeView1->OnClick = [this] { TreeView1Change(); };
+  TreeView1->OnRightClickNode = [this](const QModelIndex& n, QPoint at) { TreeView1MouseDown(n, at); };
+  ListBox2->OnMouseDown = [this](Qt::MouseButton b, QPoint at) { ListBox2MouseDown(b, at); };
+  ListBox2->OnDblClick = [this] { ListBox2DblClick(); };
+  ListBox2->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(ListBox2, &QWidget::customContextMenuRequested, this,
+          [this](QPoint at) { PopupMenu1.popup(ListBox2->viewport()->mapToGlobal(at)); });
+  BuildMenus();
 
   // Bottom: the hits line and the play-position gauge.
   Label13 = NewLabel(Panel_ul, "Label13", QString());
@@ -212,6 +233,7 @@ void TForm1::BuildWindow() {
   connect(&Timer3, &QTimer::timeout, this, [this] { Timer3Timer(); });
   connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
   connect(Button22, &QPushButton::clicked, this, [this] { Button22Click(); });
+  connect(Button24, &QPushButton::clicked, this, [this] { Button24Click(); });
 
   Caption->SetCaption(CaptionText());
   Caption->OnGlyphButton = [this](int i) {
@@ -265,6 +287,7 @@ void TForm1::FormCreate(const QStringList& arguments) {
       NoPlayer = true;
       Monitor.NoPlayer = true;
       for (QPushButton* b : {WaPrev, WaPlay, WaPause, WaStop, WaNext}) b->setEnabled(false);
+      for (QAction* a : {Abspielen1, Einreihen1, Einreihenjetzt1}) a->setEnabled(false);
       break;
     case TPlayerLink::TCheck::EndProgram:
       CloseAtStart = true;
@@ -326,8 +349,13 @@ void TForm1::FormShow() {
   Edit1->setFocus();
   AddSystemMenuEntries();
   Cursors.LoadCursorSet();
+  if (DefaultActionWindow) {
+    DefaultActionWindow->SetTargetFolder(DesktopFolder);
+    DefaultActionWindow->NoPlayer = NoPlayer;
+  }
   if (PartyMode) {
     for (QPushButton* b : {Button22, Button23, Button2}) b->setEnabled(false);
+    if (DefaultActionWindow) DefaultActionWindow->DisableCopyTo();
   }
   if (splash_) splash_->hide();
   // Without a player the window waits, disabled, for the starter.
@@ -562,6 +590,8 @@ std::vector<std::string> TForm1::AllEntries() const {
 
 void TForm1::ActOnEntries(const std::vector<std::string>& entries, bool play, bool copy, bool behindCurrent) {
   Actions.CurrentFolder = CurrentFolder;
+  // Every copy goes to the default-action dialog's folder as it stands now.
+  if (DefaultActionWindow) Actions.TargetFolder = DefaultActionWindow->TargetFolder();
   Actions.ActOnList(entries, play, copy);
   if (behindCurrent) Actions.MoveBehindCurrent(entries.size());
 }
@@ -574,6 +604,207 @@ void TForm1::Abspielen2Click() { ActOnEntries(AllEntries(), true, false); }
 void TForm1::Einreihen2Click() { ActOnEntries(AllEntries(), false, false); }
 void TForm1::Einreihenjetzt2Click() { ActOnEntries(AllEntries(), false, false, true); }
 void TForm1::Kopierennach2Click() { ActOnEntries(AllEntries(), false, true); }
+
+// The menus of the result list and of the folder tree.
+
+void TForm1::BuildMenus() {
+  auto add = [this](QMenu& menu, const char* name, const QString& caption, void (TForm1::*handler)()) {
+    QAction* a = menu.addAction(caption);
+    a->setObjectName(QLatin1String(name));
+    connect(a, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
+    return a;
+  };
+  PopupMenu1.setObjectName(QStringLiteral("PopupMenu1"));
+  Abspielen1 = add(PopupMenu1, "Abspielen1", QStringLiteral("Abspielen"), &TForm1::Abspielen1Click);
+  Einreihen1 = add(PopupMenu1, "Einreihen1", QStringLiteral("Einreihen"), &TForm1::Einreihen1Click);
+  Einreihenjetzt1 = add(PopupMenu1, "Einreihenjetzt1", QStringLiteral("Einreihen jetzt"), &TForm1::Einreihenjetzt1Click);
+  PopupMenu1.addSeparator();
+  Kopierennach1 = add(PopupMenu1, "Kopierennach1", QStringLiteral("Kopieren"), &TForm1::Kopierennach1Click);
+  PopupMenu1.addSeparator();
+  Ordneranzeigen1 = add(PopupMenu1, "Ordneranzeigen1", QStringLiteral("Ordner anzeigen"), &TForm1::Ordneranzeigen1Click);
+  PopupMenu1.addSeparator();
+  Eintraegekopieren1 =
+      add(PopupMenu1, "Eintraegekopieren1", QStringLiteral("Einträge kopieren"), &TForm1::Eintraegekopieren1Click);
+  Listedrucken1 = add(PopupMenu1, "Listedrucken1", QStringLiteral("Liste drucken"), &TForm1::Listedrucken1Click);
+  PopupMenu1.setDefaultAction(Abspielen1);
+
+  PopupMenu2.setObjectName(QStringLiteral("PopupMenu2"));
+  Aufklappen2 = add(PopupMenu2, "Aufklappen2", QStringLiteral("Aufklappen"), &TForm1::Aufklappen2Click);
+  Allesaufklappen2 = add(PopupMenu2, "Allesaufklappen2", QStringLiteral("Alles Aufklappen"), &TForm1::Allesaufklappen2Click);
+  Zuklappen2 = add(PopupMenu2, "Zuklappen2", QStringLiteral("Zuklappen"), &TForm1::Zuklappen2Click);
+  Alleszuklappen2 = add(PopupMenu2, "Alleszuklappen2", QStringLiteral("Alles Zuklappen"), &TForm1::Alleszuklappen2Click);
+  PopupMenu2.addSeparator();
+  Abspielen2 = add(PopupMenu2, "Abspielen2", QStringLiteral("Abspielen"), &TForm1::Abspielen2Click);
+  Einreihen2 = add(PopupMenu2, "Einreihen2", QStringLiteral("Einreihen"), &TForm1::Einreihen2Click);
+  Einreihenjetzt2 = add(PopupMenu2, "Einreihenjetzt2", QStringLiteral("Einreihen jetzt"), &TForm1::Einreihenjetzt2Click);
+  PopupMenu2.addSeparator();
+  Kopierennach2 = add(PopupMenu2, "Kopierennach2", QStringLiteral("Kopieren"), &TForm1::Kopierennach2Click);
+  PopupMenu2.addSeparator();
+  Eintraegekopieren2 =
+      add(PopupMenu2, "Eintraegekopieren2", QStringLiteral("Einträge kopieren"), &TForm1::Eintraegekopieren1Click);
+  Listedrucken2 = add(PopupMenu2, "Listedrucken2", QStringLiteral("Liste drucken"), &TForm1::Listedrucken1Click);
+  PopupMenu2.setDefaultAction(Aufklappen2);
+  // Once the tree's menu has closed, the folder is listed again.
+  connect(&PopupMenu2, &QMenu::aboutToHide, this, [this] { TreeView1Change(); });
+}
+
+TDefaultAction TForm1::MenuDefaultAction() const {
+  const QAction* a = PopupMenu1.defaultAction();
+  return a == Einreihen1 ? TDefaultAction::Enqueue : a == Kopierennach1 ? TDefaultAction::CopyTo : TDefaultAction::Play;
+}
+
+void TForm1::MarkMenuDefault(TDefaultAction action) {
+  PopupMenu1.setDefaultAction(action == TDefaultAction::Enqueue  ? Einreihen1
+                              : action == TDefaultAction::CopyTo ? Kopierennach1
+                                                                 : Abspielen1);
+}
+
+void TForm1::Button24Click() {
+  if (DefaultActionWindow) ShowDialog(DefaultActionWindow);
+}
+
+// Folder browsing.
+
+QModelIndex TForm1::SelectedNode() const {
+  const QModelIndexList selected = TreeView1->selectionModel()->selectedIndexes();
+  return selected.isEmpty() ? QModelIndex() : selected.first();
+}
+
+void TForm1::TreeView1Change() {
+  const QModelIndex node = SelectedNode();
+  CurrentFolder = node.isValid() ? AsciiUpper(NodeFolderPath(TreeModel->PathOf(node))) : std::string();
+  ListFolder(Catalog, CurrentFolder, *Results);
+  ListBox2->selectionModel()->clear();
+  SetHitsLine();
+}
+
+void TForm1::TreeView1Expanded(const QModelIndex& node, bool expanded) {
+  // The view has no event before a node opens; the image follows right after,
+  // before anything is drawn.
+  TreeModel->SetExpanded(node, expanded);
+}
+
+void TForm1::TreeView1MouseDown(const QModelIndex& node, QPoint globalAt) {
+  TreeView1->selectionModel()->setCurrentIndex(node, QItemSelectionModel::ClearAndSelect);
+  const bool children = TreeModel->hasChildren(node);
+  for (QAction* a : {Aufklappen2, Allesaufklappen2, Zuklappen2, Alleszuklappen2}) a->setEnabled(children);
+  const bool entries = Results->size() > 0;
+  Listedrucken2->setEnabled(entries && !PartyMode);
+  Eintraegekopieren2->setEnabled(ListBox2->currentIndex().isValid() && !PartyMode);
+  PopupMenu2.popup(globalAt);
+}
+
+void TForm1::Aufklappen2Click() {
+  const QModelIndex node = SelectedNode();
+  if (node.isValid()) TreeView1->expand(node);
+}
+
+void TForm1::Zuklappen2Click() {
+  const QModelIndex node = SelectedNode();
+  if (node.isValid()) TreeView1->collapse(node);
+}
+
+void TForm1::Allesaufklappen2Click() {
+  const QModelIndex node = SelectedNode();
+  if (!node.isValid()) return;
+  ExpandGuard = true;
+  TreeView1->setUpdatesEnabled(false);
+  TreeView1->expandRecursively(node);
+  TreeView1->setUpdatesEnabled(true);
+  ExpandGuard = false;
+}
+
+void TForm1::Alleszuklappen2Click() {
+  const QModelIndex node = SelectedNode();
+  if (!node.isValid()) return;
+  ExpandGuard = true;
+  TreeView1->setUpdatesEnabled(false);
+  TreeView1->CollapseSubtree(node);
+  TreeView1->setUpdatesEnabled(true);
+  ExpandGuard = false;
+}
+
+// The result list's mouse paths.
+
+void TForm1::ListBox2MouseDown(Qt::MouseButton button, QPoint at) {
+  const QModelIndex under = ListBox2->indexAt(at);
+  QItemSelectionModel& selection = *ListBox2->selectionModel();
+  if (under.isValid() && button == Qt::RightButton && !selection.isSelected(under)) {
+    ListBox2->setUpdatesEnabled(false);
+    selection.setCurrentIndex(under, QItemSelectionModel::ClearAndSelect);
+    ListBox2->setUpdatesEnabled(true);
+  }
+  if (!under.isValid()) {
+    for (QAction* a : {Abspielen1, Einreihen1, Einreihenjetzt1, Kopierennach1, Ordneranzeigen1, Eintraegekopieren1,
+                       Listedrucken1})
+      a->setEnabled(false);
+  } else {
+    if (!NoPlayer)
+      for (QAction* a : {Abspielen1, Einreihen1, Einreihenjetzt1}) a->setEnabled(true);
+    Eintraegekopieren1->setEnabled(true);
+    const QModelIndex caret = selection.currentIndex();
+    Ordneranzeigen1->setEnabled(caret.isValid() && Results->Text(size_t(caret.row())).find('\\') != std::string_view::npos);
+    Listedrucken1->setEnabled(Results->size() > 0);
+    const qsizetype selected = selection.selectedRows().size();
+    if (selected != 1) {
+      Ordneranzeigen1->setEnabled(false);
+      Eintraegekopieren1->setEnabled(false);
+    }
+    Kopierennach1->setEnabled(selected > 0);
+  }
+  if (PartyMode)
+    for (QAction* a : {Kopierennach1, Eintraegekopieren1, Listedrucken1}) a->setEnabled(false);
+}
+
+void TForm1::ListBox2DblClick() {
+  switch (MenuDefaultAction()) {
+    case TDefaultAction::Play: Abspielen1Click(); break;
+    case TDefaultAction::Enqueue: Einreihen1Click(); break;
+    case TDefaultAction::CopyTo: Kopierennach1Click(); break;
+  }
+}
+
+void TForm1::Ordneranzeigen1Click() {
+  const QModelIndex caret = ListBox2->currentIndex();
+  if (!caret.isValid()) return;
+  ExpandGuard = true;
+  TreeView1->setUpdatesEnabled(false);
+  const std::string entry(Results->Text(size_t(caret.row())));
+  const TRevealTarget target = RevealTargetOf(entry);
+  for (int r = 0; r < TreeModel->rowCount(); ++r) TreeView1->CollapseSubtree(TreeModel->index(r, 0));
+  const std::vector<TFolderNode*> reached = WalkFolderPath(TreeModel->Tree(), target.Components);
+  for (const TFolderNode* n : reached)
+    if (n->Parent) TreeView1->expand(TreeModel->IndexOf(n->Parent));
+  if (!reached.empty())
+    TreeView1->selectionModel()->setCurrentIndex(TreeModel->IndexOf(reached.back()),
+                                                 QItemSelectionModel::ClearAndSelect);
+  TreeView1->setFocus();
+  TreeView1Change();
+  const long long k = FindEntryIgnoringCase(*Results, target.Name);
+  if (k >= 0) {
+    ListBox2->scrollTo(Results->index(int(std::max(k - 2, 0LL))), QAbstractItemView::PositionAtTop);
+    ListBox2->selectionModel()->setCurrentIndex(Results->index(int(k)), QItemSelectionModel::ClearAndSelect);
+  }
+  TreeView1->setUpdatesEnabled(true);
+  if (!reached.empty()) TreeView1->scrollTo(TreeModel->IndexOf(reached.back()));
+  ExpandGuard = false;
+}
+
+void TForm1::Listedrucken1Click() {
+  if (PrintNeedsConfirmation(Results->size()) &&
+      services_.Dialogs->MessageBox(this, kPrintManyQuestion, kApplicationTitle, TButtons::YesNo) != TAnswer::Yes)
+    return;
+  const std::string document = ListDocument(Results->size(), [this](size_t i) { return Results->Text(i); });
+  QString error;
+  if (!PrintPlainText(document, QStringLiteral("Report"), &error))
+    services_.Dialogs->MessageBox(this, ToCp1252(error), "Fehler", TButtons::Ok);
+}
+
+void TForm1::Eintraegekopieren1Click() {
+  const QModelIndex caret = ListBox2->currentIndex();
+  if (!caret.isValid()) return;
+  QGuiApplication::clipboard()->setText(FromCp1252(CopiedEntryPath(Results->Text(size_t(caret.row())), CurrentFolder)));
+}
 
 void TForm1::SetCursor(int id) { Cursors.Set(id); }
 void TForm1::ProcessEvents() { QCoreApplication::processEvents(); }
@@ -619,7 +850,7 @@ void TForm1::SetMonitorRunning(bool on) {
 void TForm1::StartPlayer() { Starter.Start(Player.NativePlayerPath()); }
 
 void TForm1::ReportError(const std::string& text) {
-  services_.Dialogs->MessageBox(this, text, "Klangtruhe", TButtons::Ok);
+  services_.Dialogs->MessageBox(this, text, kApplicationTitle, TButtons::Ok);
 }
 
 // The player starter's windows.

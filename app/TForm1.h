@@ -9,6 +9,7 @@
 #include "app/TCursorTable.h"
 #include "app/TDialogWindow.h"
 #include "app/TGauge.h"
+#include "app/TListViews.h"
 #include "catalog/Catalog.h"
 #include "catalog/FolderTree.h"
 #include "platform/DialogService.h"
@@ -18,6 +19,7 @@
 #include "player/NowPlaying.h"
 #include "player/PlayerLink.h"
 #include "player/PlayerStarter.h"
+#include "player/DefaultAction.h"
 #include "player/PlaylistFile.h"
 #include "player/TrackActions.h"
 #include "search/Query.h"
@@ -33,9 +35,7 @@
 #include <memory>
 
 class QComboBox;
-class QListView;
 class QSplitter;
-class QTreeView;
 
 namespace kt {
 
@@ -43,6 +43,7 @@ class TFolderTreeModel;
 class TResultList;
 class TScan;
 class TSplash;
+class TForm7;
 class TWaStartSplash;
 
 // What the program is given from outside: its file, its folder's path mapping,
@@ -104,6 +105,7 @@ class TForm1 : public QWidget,
   TDialogWindow* HelpWindow = nullptr;   // TForm13
   TDialogWindow* AboutWindow = nullptr;  // TForm9
   TDialogWindow* SearchPathWindow = nullptr;  // TForm2
+  TForm7* DefaultActionWindow = nullptr;
 
   // Handlers.
   void FormShow();
@@ -124,6 +126,7 @@ class TForm1 : public QWidget,
   void CaptionButton3Click() {}  // the full-screen view arrives with its window
   void CaptionButton4Click() { if (HelpWindow) ShowDialog(HelpWindow); }
   void Button22Click() { if (SearchPathWindow) ShowDialog(SearchPathWindow); }
+  void Button24Click();
   // Track actions: the result list's menu acts on the selected entries, the
   // folder tree's menu on all of them.
   void Abspielen1Click();
@@ -136,6 +139,24 @@ class TForm1 : public QWidget,
   void Kopierennach2Click();
   std::vector<std::string> SelectedEntries() const;
   std::vector<std::string> AllEntries() const;
+  // Folder browsing and the result list's mouse paths.
+  void TreeView1Change();
+  void TreeView1Expanded(const QModelIndex& node, bool expanded);
+  void TreeView1MouseDown(const QModelIndex& node, QPoint globalAt);
+  void Aufklappen2Click();
+  void Allesaufklappen2Click();
+  void Zuklappen2Click();
+  void Alleszuklappen2Click();
+  void ListBox2MouseDown(Qt::MouseButton button, QPoint at);
+  void ListBox2DblClick();
+  void Ordneranzeigen1Click();
+  void Eintraegekopieren1Click();
+  void Listedrucken1Click();
+  // The default action: the bold entry of the result list's menu.
+  TDefaultAction MenuDefaultAction() const;
+  void MarkMenuDefault(TDefaultAction action);
+  bool ExpandGuard = false;
+  QModelIndex SelectedNode() const;
 
   // Components.
   TCaptionBar* Caption = nullptr;
@@ -149,8 +170,13 @@ class TForm1 : public QWidget,
   QLabel* Images[7];
   QPushButton *WaPrev, *WaPlay, *WaPause, *WaStop, *WaNext;
   QSplitter* Splitter1;
-  QTreeView* TreeView1;
-  QListView* ListBox2;
+  TTreeView* TreeView1;
+  TListBox* ListBox2;
+  QMenu PopupMenu1, PopupMenu2;
+  QAction *Abspielen1, *Einreihen1, *Einreihenjetzt1, *Kopierennach1, *Ordneranzeigen1, *Eintraegekopieren1,
+      *Listedrucken1;
+  QAction *Aufklappen2, *Allesaufklappen2, *Zuklappen2, *Alleszuklappen2, *Abspielen2, *Einreihen2,
+      *Einreihenjetzt2, *Kopierennach2, *Eintraegekopieren2, *Listedrucken2;
   TGauge* Gauge1;
   QTimer Timer1, Timer2, Timer3;
   QMenu SystemMenu;
@@ -177,6 +203,7 @@ class TForm1 : public QWidget,
   void FormCreate(const QStringList& arguments);
   void EnvironmentCheck();
   void BuildWindow();
+  void BuildMenus();
   void LoadingProgress(size_t done, size_t total, TScan* scan);
   void FormClose();
   int64_t HandleMessage(const TMessage& m);

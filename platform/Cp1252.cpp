@@ -139,4 +139,22 @@ bool AsciiEqualsIgnoreCase(std::string_view a, std::string_view b) {
   return true;
 }
 
+namespace {
+// The upper-case form of a Windows-1252 letter; other bytes stay.
+unsigned char Cp1252Upper(unsigned char c) {
+  if (c >= 'a' && c <= 'z') return c - 'a' + 'A';
+  if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return c - 0x20;
+  if (c == 0x9A || c == 0x9C || c == 0x9E) return c - 0x10;
+  if (c == 0xFF) return 0x9F;
+  return c;
+}
+}  // namespace
+
+bool Cp1252EqualsIgnoreCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (Cp1252Upper(static_cast<unsigned char>(a[i])) != Cp1252Upper(static_cast<unsigned char>(b[i]))) return false;
+  return true;
+}
+
 }  // namespace kt

@@ -35,5 +35,7 @@ inline char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 
 std::string AsciiUpper(std::string_view s);
 std::string AsciiLower(std::string_view s);
 bool AsciiEqualsIgnoreCase(std::string_view a, std::string_view b);
+// Letter case ignored for every letter of Windows-1252 (ä equals Ä, š equals Š).
+bool Cp1252EqualsIgnoreCase(std::string_view a, std::string_view b);
 
 }  // namespace kt

@@ -5,6 +5,7 @@
 #include "app/TForm1.h"
 #include "app/TForm13.h"
 #include "app/TForm2.h"
+#include "app/TForm7.h"
 #include "app/TForm9.h"
 #include "app/TSplash.h"
 #include "catalog/CatalogFiles.h"
@@ -33,6 +34,7 @@ class FormFixture : public ::testing::Test {
   }
   void TearDown() override {
     searchPaths.reset();
+    defaultAction.reset();
     form.reset();
     unsetenv("KLANGTRUHE_RUNTIME_DIR");
   }
@@ -60,6 +62,10 @@ class FormFixture : public ::testing::Test {
     form->AboutWindow = about.get();
     form->AddDialog(help.get());
     form->AddDialog(about.get());
+    defaultAction = std::make_unique<TForm7>(dialogs, *paths, [this] { return form->MenuDefaultAction(); },
+                                             [this](TDefaultAction a) { form->MarkMenuDefault(a); });
+    form->DefaultActionWindow = defaultAction.get();
+    form->AddDialog(defaultAction.get());
     return *form;
   }
   TForm1& Show(QStringList args = {QStringLiteral("klangtruhe"), QStringLiteral("-nowinamp")}) {
@@ -86,6 +92,7 @@ class FormFixture : public ::testing::Test {
   std::unique_ptr<TForm9> about;
   std::unique_ptr<TScan> scan;
   std::unique_ptr<TForm2> searchPaths;
+  std::unique_ptr<TForm7> defaultAction;
 };
 
 }  // namespace kt::test
