@@ -187,12 +187,18 @@ TEST_F(FormFixture, RightClickSelectionAndTheListMenusStates) {
   TLineList tracks;
   for (int i = 0; i < 6; ++i) tracks.Append("d:\\m\\t" + std::to_string(i) + ".mp3 [A - " + std::to_string(i) + "]");
   WriteCatalog(tracks, {"d:\\m"});
-  TForm1& f = Show();
-  f.NoPlayer = false;  // as with a player
+  TForm1& f = Show();  // without a player
   Query(f, QStringLiteral("*"));
   ASSERT_EQ(f.Results->size(), 6u);
   QWidget* list = f.ListBox2->viewport();
   QItemSelectionModel& sel = *f.ListBox2->selectionModel();
+
+  // No-player mode: the three player entries stay disabled.
+  Press(list, RowPoint(f, 1), Qt::RightButton);
+  EXPECT_EQ(ListMenuStates(f), (std::vector<bool>{false, false, false, true, true, true, true}));
+
+  f.NoPlayer = false;  // as with a player
+  sel.setCurrentIndex(f.Results->index(0), QItemSelectionModel::ClearAndSelect);
   sel.select(f.Results->index(1), QItemSelectionModel::Select);  // 0 and 1 selected, caret on 0
 
   // On a selected entry the selection and the caret stay; two selected.
