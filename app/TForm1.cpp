@@ -45,6 +45,17 @@ namespace {
 // The program's title, as boxes of the program itself show it.
 constexpr const char* kApplicationTitle = "Klangtruhe";
 
+// Whether the selection holds exactly one row, told from its ranges: a
+// million selected entries are never listed one by one for it.
+bool ExactlyOneRowSelected(const QItemSelectionModel& selection) {
+  int row = -1;
+  for (const QItemSelectionRange& r : selection.selection()) {
+    if (r.height() != 1 || (row >= 0 && r.top() != row)) return false;
+    row = r.top();
+  }
+  return row >= 0;
+}
+
 QFrame* NewPanel(QWidget* parent, const char* name) {
   auto* p = new QFrame(parent);
   p->setObjectName(QString::fromLatin1(name));
@@ -745,12 +756,11 @@ void TForm1::ListBox2MouseDown(Qt::MouseButton button, QPoint at) {
     const QModelIndex caret = selection.currentIndex();
     Ordneranzeigen1->setEnabled(caret.isValid() && Results->Text(size_t(caret.row())).find('\\') != std::string_view::npos);
     Listedrucken1->setEnabled(Results->size() > 0);
-    const qsizetype selected = selection.selectedRows().size();
-    if (selected != 1) {
+    if (!ExactlyOneRowSelected(selection)) {
       Ordneranzeigen1->setEnabled(false);
       Eintraegekopieren1->setEnabled(false);
     }
-    Kopierennach1->setEnabled(selected > 0);
+    Kopierennach1->setEnabled(selection.hasSelection());
   }
   if (PartyMode)
     for (QAction* a : {Kopierennach1, Eintraegekopieren1, Listedrucken1}) a->setEnabled(false);
