@@ -27,7 +27,7 @@ TCatalog MakeCatalog(const std::vector<std::string>& lines) {
 std::vector<std::string> NumberedLines(size_t n) {
   std::vector<std::string> lines;
   for (size_t i = 0; i < n; ++i) {
-    char num[16];
+    char num[24];  // room for any size_t
     std::snprintf(num, sizeof num, "%04zu", i);
     lines.push_back(std::string("d:\\sounds\\Band ") + num + "\\Song " + num + ".mp3 [Band " + num + " - Song " + num +
                     "]");
