@@ -715,24 +715,22 @@ void TForm1::Zuklappen2Click() {
   if (node.isValid()) TreeView1->collapse(node);
 }
 
-void TForm1::Allesaufklappen2Click() {
-  const QModelIndex node = SelectedNode();
-  if (!node.isValid()) return;
+void TForm1::WithTreeSuspended(const std::function<void()>& change) {
   ExpandGuard = true;
   TreeView1->setUpdatesEnabled(false);
-  TreeView1->expandRecursively(node);
+  change();
   TreeView1->setUpdatesEnabled(true);
   ExpandGuard = false;
 }
 
+void TForm1::Allesaufklappen2Click() {
+  const QModelIndex node = SelectedNode();
+  if (node.isValid()) WithTreeSuspended([&] { TreeView1->expandRecursively(node); });
+}
+
 void TForm1::Alleszuklappen2Click() {
   const QModelIndex node = SelectedNode();
-  if (!node.isValid()) return;
-  ExpandGuard = true;
-  TreeView1->setUpdatesEnabled(false);
-  TreeView1->CollapseSubtree(node);
-  TreeView1->setUpdatesEnabled(true);
-  ExpandGuard = false;
+  if (node.isValid()) WithTreeSuspended([&] { TreeView1->CollapseSubtree(node); });
 }
 
 // The result list's mouse paths.
@@ -777,27 +775,26 @@ void TForm1::ListBox2DblClick() {
 void TForm1::Ordneranzeigen1Click() {
   const QModelIndex caret = ListBox2->currentIndex();
   if (!caret.isValid()) return;
-  ExpandGuard = true;
-  TreeView1->setUpdatesEnabled(false);
   const std::string entry(Results->Text(size_t(caret.row())));
   const TRevealTarget target = RevealTargetOf(entry);
-  for (int r = 0; r < TreeModel->rowCount(); ++r) TreeView1->CollapseSubtree(TreeModel->index(r, 0));
-  const std::vector<TFolderNode*> reached = WalkFolderPath(TreeModel->Tree(), target.Components);
-  for (const TFolderNode* n : reached)
-    if (n->Parent) TreeView1->expand(TreeModel->IndexOf(n->Parent));
-  if (!reached.empty())
-    TreeView1->selectionModel()->setCurrentIndex(TreeModel->IndexOf(reached.back()),
-                                                 QItemSelectionModel::ClearAndSelect);
-  TreeView1->setFocus();
-  TreeView1Change();
-  const long long k = FindEntryIgnoringCase(*Results, target.Name);
-  if (k >= 0) {
-    ListBox2->scrollTo(Results->index(int(std::max(k - 2, 0LL))), QAbstractItemView::PositionAtTop);
-    ListBox2->selectionModel()->setCurrentIndex(Results->index(int(k)), QItemSelectionModel::ClearAndSelect);
-  }
-  TreeView1->setUpdatesEnabled(true);
+  std::vector<TFolderNode*> reached;
+  WithTreeSuspended([&] {
+    for (int r = 0; r < TreeModel->rowCount(); ++r) TreeView1->CollapseSubtree(TreeModel->index(r, 0));
+    reached = WalkFolderPath(TreeModel->Tree(), target.Components);
+    for (const TFolderNode* n : reached)
+      if (n->Parent) TreeView1->expand(TreeModel->IndexOf(n->Parent));
+    if (!reached.empty())
+      TreeView1->selectionModel()->setCurrentIndex(TreeModel->IndexOf(reached.back()),
+                                                   QItemSelectionModel::ClearAndSelect);
+    TreeView1->setFocus();
+    TreeView1Change();
+    const long long k = FindEntryIgnoringCase(*Results, target.Name);
+    if (k >= 0) {
+      ListBox2->scrollTo(Results->index(int(std::max(k - 2, 0LL))), QAbstractItemView::PositionAtTop);
+      ListBox2->selectionModel()->setCurrentIndex(Results->index(int(k)), QItemSelectionModel::ClearAndSelect);
+    }
+  });
   if (!reached.empty()) TreeView1->scrollTo(TreeModel->IndexOf(reached.back()));
-  ExpandGuard = false;
 }
 
 void TForm1::Listedrucken1Click() {

@@ -32,6 +32,7 @@
 #include <QWidget>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 
 class QComboBox;
@@ -204,6 +205,8 @@ class TForm1 : public QWidget,
   void EnvironmentCheck();
   void BuildWindow();
   void BuildMenus();
+  // A change of many nodes at once: the guard is set and the tree drawn once, afterwards.
+  void WithTreeSuspended(const std::function<void()>& change);
   void LoadingProgress(size_t done, size_t total, TScan* scan);
   void FormClose();
   int64_t HandleMessage(const TMessage& m);
